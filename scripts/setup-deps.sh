@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the editor needs to build, test and run, when missing.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+          libgl-dev libsqlite3-dev libgtest-dev xvfb xauth)
+[ "${1:-}" = "--extra" ] && packages+=(clang libclang-rt-14-dev desktop-file-utils appstream imagemagick)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,34 @@
+#ifndef KITE_APP_PROMPTS_H
+#define KITE_APP_PROMPTS_H
+
+#include <QColor>
+#include <QString>
+
+class QWidget;
+
+// Every modal interaction of the editor goes through this interface, so tests can answer
+// it without a window system's dialogs. QtPrompts shows the real dialogs.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+    // Information message with one OK button, titled "Tarvex Kite".
+    virtual void information(QWidget* parent, const QString& text) = 0;
+    // Critical message with Retry and Cancel; true for Retry (closing it counts as Cancel).
+    virtual bool retryOrCancel(QWidget* parent, const QString& text) = 0;
+    // Colour dialog opened on `initial`; cancelling returns `initial`.
+    virtual QColor chooseColour(QWidget* parent, const QColor& initial) = 0;
+    // Text input box titled "Tarvex Kite"; cancelling returns empty text.
+    virtual QString inputText(QWidget* parent, const QString& prompt) = 0;
+};
+
+class QtPrompts final : public Prompts
+{
+public:
+    void information(QWidget* parent, const QString& text) override;
+    bool retryOrCancel(QWidget* parent, const QString& text) override;
+    QColor chooseColour(QWidget* parent, const QColor& initial) override;
+    QString inputText(QWidget* parent, const QString& prompt) override;
+};
+
+#endif

@@ -1,0 +1,50 @@
+#ifndef KITE_DOCUMENT_INFFILE_H
+#define KITE_DOCUMENT_INFFILE_H
+
+#include "document/TagList.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The track info file as bytes: its name, its encoding, its lines, and the fixed layout
+// in which saving writes it back.
+namespace edit {
+
+// Files are Windows-1252. Track makers' newer tools also write UTF-8: a file whose bytes
+// are valid UTF-8 and hold non-ASCII characters is read, and saved back, as UTF-8.
+enum class Encoding { Windows1252, Utf8 };
+
+// <folder>/<folder name>.inf for a folder path; "/" and trailing separators accepted.
+QString infoFilePath(const QString& folderPath);
+
+Encoding detectEncoding(const QByteArray& bytes);
+QString decode(const QByteArray& bytes, Encoding encoding);
+
+// Lines end at CR LF, a lone CR or a lone LF. A last line without terminator is a line;
+// an empty text has no lines.
+QStringList splitLines(const QString& text);
+
+// Every tag line of the text, in order; blank and comment-only lines are dropped.
+TagList parseDocument(const QString& text);
+
+// The four header lines every saved file starts with (the last one empty).
+QStringList headerLines();
+
+// Header block and one line per record, CR LF after every line.
+QString formatDocument(const TagList& tags);
+
+struct EncodeResult
+{
+    bool ok = false;
+    QByteArray bytes;
+    QString error; // when !ok: names the tag (or header) whose text the encoding cannot hold
+};
+EncodeResult encodeDocument(const TagList& tags, Encoding encoding);
+
+// The 16 lines of a new info file, CR LF after each, in Windows-1252.
+QByteArray newFileTemplate();
+
+} // namespace edit
+
+#endif

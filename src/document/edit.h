@@ -1,0 +1,78 @@
+#ifndef KITE_DOCUMENT_EDIT_H
+#define KITE_DOCUMENT_EDIT_H
+
+#include "document/EditorView.h"
+#include "document/InfFile.h"
+#include "document/TagList.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// The loaded document and its binding to the window's editors.
+namespace edit {
+
+// The edit module's state. The window owns one; a test creates a fresh one.
+struct State
+{
+    TagList tagList;
+    bool fileLoaded = false; // an info file was found and read by the last load
+    bool loading = false;    // the program itself is filling controls: handlers do nothing
+    Encoding encoding = Encoding::Windows1252; // how the loaded file was read; saved so
+};
+
+// The dedicated editors: sliders and numeric fields with the lower-case label they edit.
+inline constexpr int sliderCount = 5;
+inline constexpr std::array<const char*, sliderCount> sliderTags = {
+    "farclip", "fogstart", "worldrgbper", "modelrgbper", "instancergbper"};
+inline constexpr std::array<int, sliderCount> sliderMinimum = {0, 0, 0, 0, 0};
+inline constexpr std::array<int, sliderCount> sliderMaximum = {20000, 20000, 100, 100, 100};
+inline constexpr int numericCount = 2;
+inline constexpr std::array<const char*, numericCount> numericTags = {"vertfogstart", "vertfogend"};
+
+// Loads the track of a folder: derives <folder>/<name>.inf, replaces the document and the
+// attribute list rows, and fills the editors (or empties them when there is no info file).
+// Returns empty text, or the reason when the file exists but could not be read; the
+// document is then empty and fileLoaded false.
+QString loadTrack(State& state, EditorView& view, const QString& folderPath);
+
+// Value of the first record with that label (ignoring case); empty when there is none.
+QString getTagValue(const State& state, const QString& label);
+// Stores the value in the first record with that label (no record is ever created) and,
+// unless loading, in that record's attribute list row.
+void setTagValue(State& state, EditorView& view, const QString& label, const QString& value);
+// The same for the record at a position: the in-place edit of one row of the list.
+void setTagValueAt(State& state, EditorView& view, int index, const QString& value);
+
+void fillEditors(State& state, EditorView& view);
+void clearEditors(State& state, EditorView& view);
+
+// Value formats of the binding.
+struct NameAndAuthor
+{
+    QString name;
+    QString author;
+};
+// Splits at the first " by " (found ignoring case); each part loses one apostrophe at
+// either end.
+NameAndAuthor splitNameAndAuthor(const QString& value);
+// "name by author", or the name alone when the author is empty.
+QString joinNameAndAuthor(const QString& name, const QString& author);
+// The slider position a value shows: the nearest whole number (halves to even), or 0 when
+// the value is not numeric or lies outside [minimum, maximum].
+int sliderPositionFor(const QString& value, int minimum, int maximum);
+// "R G B" (single spaces) as a colour; components above 255 count as 255. Fails on fewer
+// than three parts, or a part that is not a number, negative or beyond 16-bit range.
+std::optional<Rgb> fogColourFrom(const QString& value);
+// "Red: <p1>\nGreen: <p2>\nBlue: <p3>" from the value's parts; fails on fewer than three.
+std::optional<QString> fogCaptionFrom(const QString& value);
+// The value written back after a colour is chosen: "R G B " (ends with one space).
+QString fogColourValue(Rgb colour);
+QString fogCaption(Rgb colour);
+// "Red:\nGreen:\nBlue:"
+QString emptyFogCaption();
+
+} // namespace edit
+
+#endif

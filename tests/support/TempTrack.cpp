@@ -1,0 +1,73 @@
+#include "support/TempTrack.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+TempLevels::TempLevels() = default;
+
+QString TempLevels::makeFolder(const QString& name) const
+{
+    const QString folder = path() + QLatin1Char('/') + name;
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString TempLevels::writeFile(const QString& relativePath, const QByteArray& bytes) const
+{
+    const QString file = path() + QLatin1Char('/') + relativePath;
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile out(file);
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(bytes);
+    return file;
+}
+
+QString TempLevels::makeTrack(const QString& name, const QByteArray& infBytes) const
+{
+    const QString folder = makeFolder(name);
+    QFile out(folder + QLatin1Char('/') + name + QStringLiteral(".inf"));
+    if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        out.write(infBytes);
+    return folder;
+}
+
+QString TempLevels::copyFixture(const QString& fixture) const
+{
+    const QString source = QStringLiteral(KITE_TEST_DATA "/tracks/") + fixture;
+    const QString target = makeFolder(fixture);
+    QDirIterator it(source, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString relative = QDir(source).relativeFilePath(file);
+        QDir().mkpath(QFileInfo(target + QLatin1Char('/') + relative).absolutePath());
+        QFile::copy(file, target + QLatin1Char('/') + relative);
+    }
+    return target;
+}
+
+QStringList TempLevels::entries(const QString& folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                   | QDir::NoDotAndDotDot,
+                                               QDir::Name);
+    return names;
+}
+
+QByteArray TempLevels::readAll(const QString& path)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    return in.readAll();
+}
+
+QByteArray crlfLines(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines)
+        out += line.toLatin1() + "\r\n";
+    return out;
+}

@@ -1,0 +1,36 @@
+#ifndef KITE_TESTS_TEMPTRACK_H
+#define KITE_TESTS_TEMPTRACK_H
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A throw-away levels folder for tests: track folders and files are made inside it and
+// everything is removed when it goes out of scope.
+class TempLevels
+{
+public:
+    TempLevels();
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    // <levels>/<name>, created with its parents.
+    QString makeFolder(const QString& name) const;
+    // Writes bytes to <levels>/<relativePath>, creating folders as needed; returns the path.
+    QString writeFile(const QString& relativePath, const QByteArray& bytes) const;
+    // A track folder <name> holding <name>.inf with the given bytes; returns the folder.
+    QString makeTrack(const QString& name, const QByteArray& infBytes) const;
+    // Copies tests/data/tracks/<fixture> to <levels>/<fixture>; returns the folder.
+    QString copyFixture(const QString& fixture) const;
+    // File names (not paths) in a folder, sorted; hidden ones included.
+    static QStringList entries(const QString& folder);
+    static QByteArray readAll(const QString& path);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Joins lines with CR LF after every one, as the editor writes files.
+QByteArray crlfLines(const QStringList& lines);
+
+#endif
