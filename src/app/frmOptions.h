@@ -25,7 +25,23 @@ public:
     // Shows the dialog modally (the Options button) and returns when it is hidden again.
     void showOptions();
 
+private:
+    // desc::DescriptionList
+    void clearDescriptionRows() override;
+    void appendDescriptionRow(const QString& label, const QString& text) override;
+    // Rename::RenamePage
+    void clearExtensionRows() override;
+    void appendExtensionRow(const QString& extension) override;
+    bool removeExtensionRow(const QString& extension) override;
+    void selectRenameType(int index) override;
+    bool renameTypeZeroSelected() const override;
+    void setAutoTempChecked(bool checked) override;
+    bool autoTempChecked() const override;
 
+    desc::Store& m_descriptions;
+    Rename::Settings& m_rename;
+    settings::Store& m_store;
+    Prompts& m_prompts;
 };
 
 #endif
