@@ -15,6 +15,10 @@ namespace edit {
 // are valid UTF-8 and hold non-ASCII characters is read, and saved back, as UTF-8.
 enum class Encoding { Windows1252, Utf8 };
 
+// The last component of a folder path ("/" and trailing separators accepted); the whole
+// path when it has no separator.
+QString folderName(const QString& folderPath);
+
 // <folder>/<folder name>.inf for a folder path; "/" and trailing separators accepted.
 QString infoFilePath(const QString& folderPath);
 

@@ -1,1 +1,240 @@
-// placeholder, being written
+#include "document/edit.h"
+
+#include "util/fso.h"
+#include "util/misc.h"
+
+#include <QFile>
+#include <QScopedValueRollback>
+
+#include <cmath>
+
+namespace edit {
+
+namespace {
+
+// Info files are a few hundred bytes; anything far larger is not one, and reading it whole
+// would only cost memory.
+constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+
+QString latin(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+// Nearest whole number, a half going to the even neighbour (independent of the floating
+// point environment's rounding mode).
+double roundHalfEven(double value)
+{
+    const double floor = std::floor(value);
+    const double fraction = value - floor;
+    if (fraction < 0.5)
+        return floor;
+    if (fraction > 0.5)
+        return floor + 1.0;
+    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+// The value split at every single space; two spaces in a row give an empty part.
+QStringList fogParts(const QString& value)
+{
+    return value.split(QLatin1Char(' '));
+}
+
+// Reads the whole file, or says why it could not.
+QString readFile(const QString& path, QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("The info file \"%1\" could not be opened: %2")
+            .arg(path, file.errorString());
+    if (file.size() > maximumFileSize)
+        return QStringLiteral("The info file \"%1\" is too large (%2 bytes) to be a track info file.")
+            .arg(path)
+            .arg(file.size());
+    bytes = file.read(maximumFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("The info file \"%1\" could not be read: %2")
+            .arg(path, file.errorString());
+    if (bytes.size() > maximumFileSize)
+        return QStringLiteral("The info file \"%1\" is too large to be a track info file.").arg(path);
+    return {};
+}
+
+} // namespace
+
+QString loadTrack(State& state, EditorView& view, const QString& folderPath)
+{
+    // Clearing and filling the controls raise their change events; the guard keeps those
+    // handlers from writing back, on every way out of this function.
+    const QScopedValueRollback<bool> guard(state.loading, true);
+
+    const QString path = infoFilePath(folderPath);
+    // The document is emptied before the file is looked for, so a failed load leaves none.
+    state.tagList = TagList();
+    state.fileLoaded = false;
+    state.encoding = Encoding::Windows1252;
+    view.clearRows();
+
+    QString probe = path;
+    if (!fso::pathExists(probe, 0)) {
+        clearEditors(state, view);
+        return {};
+    }
+
+    QByteArray bytes;
+    const QString problem = readFile(path, bytes);
+    if (!problem.isEmpty()) {
+        clearEditors(state, view);
+        return problem;
+    }
+
+    state.encoding = detectEncoding(bytes);
+    state.tagList = parseDocument(decode(bytes, state.encoding));
+    state.fileLoaded = true;
+    for (const cInfTag& tag : state.tagList)
+        view.appendRow(tag.tagLabel.toLower(), tag.tagLabel, tag.tagValue);
+    fillEditors(state, view);
+    return {};
+}
+
+QString getTagValue(const State& state, const QString& label)
+{
+    const cInfTag* tag = state.tagList.find(label);
+    return tag ? tag->tagValue : QString();
+}
+
+void setTagValue(State& state, EditorView& view, const QString& label, const QString& value)
+{
+    const int index = state.tagList.indexOf(label);
+    if (index >= 0)
+        setTagValueAt(state, view, index, value);
+}
+
+void setTagValueAt(State& state, EditorView& view, int index, const QString& value)
+{
+    if (index < 0 || index >= state.tagList.count())
+        return;
+    state.tagList[index].tagValue = value;
+    // Rows are in tag-list order, one per record, so the record's position is its row.
+    if (!state.loading)
+        view.setRowValue(index, value);
+}
+
+void fillEditors(State& state, EditorView& view)
+{
+    const QScopedValueRollback<bool> guard(state.loading, true);
+
+    const NameAndAuthor name = splitNameAndAuthor(getTagValue(state, QStringLiteral("name")));
+    view.showNameAndAuthor(name.name, name.author);
+    view.showFolderName(folderName(view.selectedFolder()));
+
+    for (int i = 0; i < sliderCount; ++i) {
+        const QString value = getTagValue(state, latin(sliderTags[i]));
+        view.setSliderPosition(i, sliderPositionFor(value, sliderMinimum[i], sliderMaximum[i]));
+    }
+    for (int i = 0; i < numericCount; ++i)
+        view.setNumericText(i, getTagValue(state, latin(numericTags[i])));
+
+    // A fog colour that cannot be read leaves the swatch and the caption as they were.
+    const QString fog = getTagValue(state, QStringLiteral("fogcolor"));
+    if (const std::optional<Rgb> colour = fogColourFrom(fog))
+        view.showFogSwatch(*colour);
+    if (const std::optional<QString> caption = fogCaptionFrom(fog))
+        view.showFogCaption(*caption);
+}
+
+void clearEditors(State& state, EditorView& view)
+{
+    const QScopedValueRollback<bool> guard(state.loading, true);
+
+    view.showNameAndAuthor(QString(), QString());
+    view.showFolderName(QString());
+    view.showFogSwatch(Rgb{});
+    view.showFogCaption(emptyFogCaption());
+    for (int i = 0; i < numericCount; ++i)
+        view.setNumericText(i, QString());
+    for (int i = 0; i < sliderCount; ++i)
+        view.setSliderPosition(i, 0);
+    view.clearRows();
+}
+
+NameAndAuthor splitNameAndAuthor(const QString& value)
+{
+    // Lower-case character by character, so positions in the lowered text are positions
+    // in the value (full case mapping can turn one character into two).
+    QString lowered = value;
+    for (QChar& c : lowered)
+        c = c.toLower();
+    const qsizetype k = lowered.indexOf(QLatin1String(" by "));
+    NameAndAuthor result;
+    if (k < 0) {
+        result.name = value;
+        misc::stripQuotes(result.name);
+        return result;
+    }
+    result.name = value.left(k);
+    misc::stripQuotes(result.name);
+    result.author = value.mid(k + 4);
+    misc::stripQuotes(result.author);
+    return result;
+}
+
+QString joinNameAndAuthor(const QString& name, const QString& author)
+{
+    return author.isEmpty() ? name : name + QStringLiteral(" by ") + author;
+}
+
+int sliderPositionFor(const QString& value, int minimum, int maximum)
+{
+    if (!misc::isNumeric(value))
+        return 0;
+    const double number = misc::toNumber(value);
+    if (number > maximum || number < minimum)
+        return 0;
+    return int(roundHalfEven(number));
+}
+
+std::optional<Rgb> fogColourFrom(const QString& value)
+{
+    const QStringList parts = fogParts(value);
+    if (parts.size() < 3)
+        return std::nullopt;
+    int components[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        if (!misc::isNumeric(parts.at(i)))
+            return std::nullopt;
+        // Conversion to a 16-bit whole number: halves to even, then the range check.
+        const double whole = roundHalfEven(misc::toNumber(parts.at(i)));
+        if (whole < -32768.0 || whole > 32767.0 || whole < 0.0)
+            return std::nullopt;
+        components[i] = std::min(int(whole), 255);
+    }
+    return Rgb{components[0], components[1], components[2]};
+}
+
+std::optional<QString> fogCaptionFrom(const QString& value)
+{
+    const QStringList parts = fogParts(value);
+    if (parts.size() < 3)
+        return std::nullopt;
+    return QStringLiteral("Red: ") + parts.at(0) + QStringLiteral("\nGreen: ") + parts.at(1)
+        + QStringLiteral("\nBlue: ") + parts.at(2);
+}
+
+QString fogColourValue(Rgb colour)
+{
+    // Ends with one space, as the file has always had it; the parser trims it on reload.
+    return QStringLiteral("%1 %2 %3 ").arg(colour.red).arg(colour.green).arg(colour.blue);
+}
+
+QString fogCaption(Rgb colour)
+{
+    return QStringLiteral("Red: %1\nGreen: %2\nBlue: %3").arg(colour.red).arg(colour.green).arg(colour.blue);
+}
+
+QString emptyFogCaption()
+{
+    return QStringLiteral("Red:\nGreen:\nBlue:");
+}
+
+} // namespace edit
