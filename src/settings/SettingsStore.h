@@ -34,6 +34,22 @@ public:
 
     // The last failure's text, for the user; empty after a success.
     virtual QString lastError() const = 0;
+
+    // Replaces a whole section with the given pairs, written in the given order. A store
+    // that can should do this atomically, so a failure or a crash part-way never leaves
+    // the section emptied or half written; this default does it step by step.
+    // Returns false when the store could not be written.
+    virtual bool replaceSection(const QString& app, const QString& section,
+                                const KeyValueList& pairs)
+    {
+        if (!deleteSection(app, section))
+            return false;
+        for (const auto& pair : pairs) {
+            if (!write(app, section, pair.first, pair.second))
+                return false;
+        }
+        return true;
+    }
 };
 
 } // namespace settings

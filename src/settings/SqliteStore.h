@@ -14,15 +14,23 @@ namespace settings {
 class SqliteStore final : public Store
 {
 public:
-    explicit SqliteStore(const QString& databasePath);
+    // How long a statement waits for another process that holds the file locked.
+    static constexpr int defaultBusyTimeoutMs = 5000;
+
+    // ":memory:" gives a store that lives only as long as the object.
+    explicit SqliteStore(const QString& databasePath, int busyTimeoutMs = defaultBusyTimeoutMs);
     ~SqliteStore() override;
     SqliteStore(const SqliteStore&) = delete;
     SqliteStore& operator=(const SqliteStore&) = delete;
 
-    // <XDG config folder>/tarvex-kite/settings.sqlite, found with QStandardPaths.
+    // <XDG config folder>/tarvex-kite/settings.sqlite, found with QStandardPaths; the
+    // folder is created. Empty when the system names no configuration folder.
     static QString defaultPath();
 
+    // True when a database is in use: the file, or the in-memory stand-in.
     bool isOpen() const;
+    // True when values go to the file and will be there at the next start.
+    bool isPersistent() const;
     QString databasePath() const;
     // Non-empty after a damaged store was moved aside, or when no store could be opened
     // at all (the editor then runs without remembering anything).
@@ -34,19 +42,34 @@ public:
     KeyValueList readSection(const QString& app, const QString& section) const override;
     bool deleteSection(const QString& app, const QString& section) override;
     QString lastError() const override;
+    // One transaction: the section is either fully replaced or left as it was.
+    bool replaceSection(const QString& app, const QString& section,
+                        const KeyValueList& pairs) override;
 
 private:
+    enum class Health { Healthy, Damaged, Foreign, Locked, Unreadable };
+
     bool open();
     bool initialise();
     void closeDatabase();
+    Health checkHealth(QString* reason);
+    bool moveAside(const QString& suffix, QString* movedTo, QString* reason);
+    void openInMemory(const QString& notice);
+    bool ensureSchema();
+    bool failWrite(const char* what);
+    void failRead(const char* what) const;
 
     QString m_path;
     sqlite3* m_db = nullptr;
+    int m_busyTimeoutMs = defaultBusyTimeoutMs;
+    bool m_persistent = false;
+    bool m_schemaReady = false;
     QString m_recoveryNotice;
     mutable QString m_lastError;
 };
 
 // A store held in memory only, for tests and for running without a settings file.
+// Names compare like the file store's: ignoring ASCII letter case only.
 class MemoryStore final : public Store
 {
 public:
@@ -55,7 +78,7 @@ public:
                const QString& value) override;
     KeyValueList readSection(const QString& app, const QString& section) const override;
     bool deleteSection(const QString& app, const QString& section) override;
-    QString lastError() const override { return {}; }
+    QString lastError() const override { return m_lastError; }
 
 private:
     struct Entry
@@ -63,7 +86,11 @@ private:
         QString app, section, key, value;
     };
     QList<Entry> m_entries;
+    QString m_lastError;
 };
+
+// Whether two setting names are equal ignoring ASCII letter case (as SQLite's NOCASE).
+bool sameName(const QString& a, const QString& b);
 
 } // namespace settings
 
