@@ -36,15 +36,17 @@ public:
     int count() const { return int(m_entries.size()); }
     // 0-based position in store order.
     const cDesc& at(int index) const { return m_entries.at(index); }
-    // Fails (false) when the label is already present, ignoring case.
+    // Fails (false) when the label is empty or already present, ignoring case.
     bool append(const cDesc& entry);
     // Fails (false) when no entry is filed under the label.
     bool remove(const QString& label);
 
-    // Replaces the store with the saved section (empty when there is none).
+    // Replaces the store with the saved section (empty when there is none). A saved key
+    // that cannot be filed (empty, or equal ignoring case to an earlier one) is skipped.
     void loadDescriptions(const settings::Store& settings);
-    // Replaces the saved section with the store's entries, in store order.
-    // Returns false when the settings could not be written.
+    // Replaces the saved section with the store's entries, in store order, in one step:
+    // when the settings cannot be written, the previously saved section stays as it was.
+    // Returns false when the settings could not be written (the store's lastError says why).
     bool saveDescriptions(settings::Store& settings) const;
     // Replaces the store with the 18 built-ins and rebuilds the list from them.
     void defaultDescriptions(DescriptionList& list);
