@@ -1,5 +1,101 @@
 #ifndef KITE_APP_FOLDERBOX_H
 #define KITE_APP_FOLDERBOX_H
+
+#include "save/editSave.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
 #include <QWidget>
-class folderBox : public QWidget { Q_OBJECT public: using QWidget::QWidget; };
+
+class QComboBox;
+class Prompts;
+class FolderListModel;
+class FolderListView;
+
+// The folder browser: a drive list of the mounted volumes above a directory list showing
+// the chain of folders from the volume's root down to the open folder, then the open
+// folder's subfolders. A click (or moving the highlight with the keyboard) picks a folder:
+// selectedItem names it and pathChange is raised. A double-click, or Enter, opens it.
+class folderBox final : public QWidget
+{
+    Q_OBJECT
+public:
+    // Opens the current working folder (or its nearest readable ancestor) without asking.
+    folderBox(Prompts& prompts, QWidget* parent);
+    ~folderBox() override;
+    Q_DISABLE_COPY_MOVE(folderBox)
+
+    // Full path of the folder last picked, no trailing "/" except for "/"; empty until set.
+    // The main window also writes it (start-up, after a save).
+    QString selectedItem;
+
+    // The folder the directory list has open.
+    QString Path() const;
+    // Opens a folder. When it cannot be opened the user is asked Retry or Cancel; Cancel
+    // opens the old folder again. Returns whether the new folder is open. Neither
+    // selectedItem nor pathChange is touched.
+    bool setPath(const QString& folder);
+
+    // The mount point of the volume shown in the drive list.
+    QString Drive() const;
+    // Shows the volume holding the given path (only its drive part counts); false when
+    // no listed volume holds it. The directory list is not changed.
+    bool setDrive(const QString& path);
+
+    // Re-reads the open folder's subfolders, then the mounted volumes.
+    void Refresh();
+
+Q_SIGNALS:
+    void pathChange();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct OpenError
+    {
+        int code = 0;
+        QString text;
+    };
+
+    void objDir_Click(int row);
+    void objDir_Open(int row);
+    void objDrive_Change(int index);
+
+    // The steps of writing Path; they report the failure instead of asking.
+    bool openFolder(const QString& folder, OpenError* error);
+    bool selectDrive(const QString& path, OpenError* error);
+    // Opens the nearest readable folder at or above `folder`, "/" at worst.
+    void openNearest(const QString& folder);
+    QString driveRootFor(const QString& path) const;
+    void fillDrives();
+    void highlight(int row);
+
+    Prompts& m_prompts;
+    QComboBox* objDrive = nullptr;
+    FolderListView* objDir = nullptr;
+    FolderListModel* m_model = nullptr;
+    QString m_path;
+    QStringList m_driveRoots;
+    // The folder last open on each volume, what choosing that volume again opens.
+    QHash<QString, QString> m_folderOnDrive;
+    bool m_changingList = false; // the program is moving the highlight: raise nothing
+};
+
+// The folder browser as the save sees it.
+class FolderBoxAccess final : public edit::FolderAccess
+{
+public:
+    explicit FolderBoxAccess(folderBox& box) : m_box(box) {}
+    QString selectedItem() const override { return m_box.selectedItem; }
+    void setSelectedItem(const QString& folder) override { m_box.selectedItem = folder; }
+    QString path() const override { return m_box.Path(); }
+    bool setPath(const QString& folder) override { return m_box.setPath(folder); }
+    void refresh() override { m_box.Refresh(); }
+
+private:
+    folderBox& m_box;
+};
+
 #endif
