@@ -88,7 +88,8 @@ bool encodes(const QString& text, Encoding encoding)
     const QByteArray bytes = encoder(text);
     if (encoder.hasError())
         return false;
-    QStringDecoder decoder(codecName(encoding));
+    // A U+FEFF at the start of the piece is text here, not a byte order mark to drop.
+    QStringDecoder decoder(codecName(encoding), QStringDecoder::Flag::ConvertInitialBom);
     const QString back = decoder(bytes);
     return !decoder.hasError() && back == text;
 }

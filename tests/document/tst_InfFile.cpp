@@ -190,6 +190,11 @@ TEST(InfFile, encodeDocument_writesTheDocumentsEncoding)
     EXPECT_EQ(ansi.bytes, header + "NAME\t\tCaf\xE9 \x80\r\n");
     EXPECT_TRUE(ansi.error.isEmpty());
 
+    // U+FEFF inside a value is an ordinary character, not a byte order mark.
+    const edit::EncodeResult zeroWidth = edit::encodeDocument(oneTag(u"NAME"_qs, u"\ufeffToy"_qs), Encoding::Utf8);
+    ASSERT_TRUE(zeroWidth.ok) << zeroWidth.error.toStdString();
+    EXPECT_EQ(zeroWidth.bytes, header + "NAME\t\t\xEF\xBB\xBFToy\r\n");
+
     const edit::EncodeResult utf8 = edit::encodeDocument(tags, Encoding::Utf8);
     ASSERT_TRUE(utf8.ok);
     EXPECT_EQ(utf8.bytes, header + "NAME\t\tCaf\xC3\xA9 \xE2\x82\xAC\r\n");
