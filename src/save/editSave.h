@@ -41,7 +41,12 @@ QString errorLine(const FileError& error);
 // its old or its new content.
 std::optional<FileError> writeFileAtomically(const QString& path, const QByteArray& bytes);
 // Renames a file or folder; never replaces an existing target.
+// A name that differs only in letter case is accepted, also where the file system ignores case.
 std::optional<FileError> renameNoReplace(const QString& from, const QString& to);
+// How renameNoReplace works where the file system has no rename that refuses to replace:
+// a hard link and unlink for files, a check and then a rename for folders (and for files
+// where hard links are not supported). Public so that it can be exercised anywhere.
+std::optional<FileError> renameNoReplaceFallback(const QString& from, const QString& to);
 
 struct SaveResult
 {
