@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+
+#include <chrono>
 
 namespace settings {
 
@@ -164,6 +167,24 @@ void SqliteStore::closeDatabase()
     m_schemaReady = false;
 }
 
+// SQLite's own busy timeout sleeps ever longer (up to 100 ms) between attempts; with
+// another editor writing steadily, the lock is rarely free just then and a write can
+// starve past the timeout. Short, slightly random waits catch the gaps between the
+// other process's transactions.
+int SqliteStore::waitWhileBusy(void* store, int attempt)
+{
+    auto* self = static_cast<SqliteStore*>(store);
+    const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    if (attempt == 0)
+        self->m_busySinceMs = now;
+    if (now - self->m_busySinceMs >= self->m_busyTimeoutMs)
+        return 0;
+    sqlite3_sleep(1 + int(QRandomGenerator::global()->bounded(4)));
+    return 1;
+}
+
 bool SqliteStore::open()
 {
     if (m_path == memoryPath) {
@@ -198,7 +219,7 @@ bool SqliteStore::open()
             return false;
         }
         sqlite3_extended_result_codes(m_db, 1);
-        sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+        sqlite3_busy_handler(m_db, &SqliteStore::waitWhileBusy, this);
 
         QString reason;
         const Health health = checkHealth(&reason);

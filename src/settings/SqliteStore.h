@@ -57,11 +57,13 @@ private:
     void openInMemory(const QString& notice);
     bool ensureSchema();
     bool failWrite(const char* what);
+    static int waitWhileBusy(void* store, int attempt);
     void failRead(const char* what) const;
 
     QString m_path;
     sqlite3* m_db = nullptr;
     int m_busyTimeoutMs = defaultBusyTimeoutMs;
+    qint64 m_busySinceMs = 0;
     bool m_persistent = false;
     bool m_schemaReady = false;
     QString m_recoveryNotice;

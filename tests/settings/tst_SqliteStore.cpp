@@ -100,6 +100,11 @@ struct StoreFactory
     std::function<std::unique_ptr<Store>(const QString& folder)> make;
 };
 
+void PrintTo(const StoreFactory& factory, std::ostream* out)
+{
+    *out << factory.name;
+}
+
 class StoreBehaviour : public ::testing::TestWithParam<StoreFactory>
 {
 protected:
@@ -293,6 +298,11 @@ struct DamageCase
     const char* asidePrefix;
 };
 
+void PrintTo(const DamageCase& damage, std::ostream* out)
+{
+    *out << damage.name;
+}
+
 class DamagedFile : public ::testing::TestWithParam<DamageCase>
 {
 };
@@ -387,18 +397,25 @@ INSTANTIATE_TEST_SUITE_P(
                    "settings.sqlite.unrecognised-"}),
     [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
 
-TEST(SqliteStore, staleJournalOfDamagedFileGoesAsideWithIt)
+TEST(SqliteStore, companionFilesOfDamagedFileDoNotStayBesideFreshStore)
 {
     QTemporaryDir dir;
     const QString path = fileIn(dir);
     writeBytes(path, QByteArray(4096, 'x'));
     writeBytes(path + u"-journal"_s, QByteArray(2048, 'j'));
+    writeBytes(path + u"-wal"_s, QByteArray(2048, 'w'));
 
     SqliteStore store(path);
     ASSERT_TRUE(store.isPersistent());
     EXPECT_FALSE(store.recoveryNotice().isEmpty());
-    EXPECT_EQ(filesStartingWith(dir.path(), u"settings.sqlite.corrupt-"_s).size(), 2);
     ASSERT_TRUE(store.write(app, u"S"_s, u"k"_s, u"v"_s));
+    EXPECT_FALSE(QFileInfo::exists(path + u"-wal"_s));
+    EXPECT_FALSE(QFileInfo::exists(path + u"-journal"_s));
+    // SQLite itself may already have discarded the stale companions; either way none is
+    // left to be played into the fresh store.
+    const QStringList aside = filesStartingWith(dir.path(), u"settings.sqlite.corrupt-"_s);
+    ASSERT_FALSE(aside.isEmpty());
+    EXPECT_EQ(readBytes(dir.path() + QLatin1Char('/') + aside.first()), QByteArray(4096, 'x'));
     EXPECT_EQ(rawQuery(path, "PRAGMA integrity_check"), u"ok"_s);
 }
 
