@@ -251,7 +251,8 @@ private:
     bool m_pressPicked = false;
 };
 
-folderBox::folderBox(Prompts& prompts, QWidget* parent) : QWidget(parent), m_prompts(prompts)
+folderBox::folderBox(Prompts& prompts, QWidget* parent, VolumeLister volumes)
+    : QWidget(parent), m_prompts(prompts), m_volumes(std::move(volumes))
 {
     objDrive = new QComboBox(this);
     objDrive->setObjectName(QStringLiteral("objDrive"));
@@ -284,7 +285,7 @@ QString folderBox::Path() const
 bool folderBox::setPath(const QString& folder)
 {
     const QString oldFolder = m_path;
-    const auto message = [&folder](const OpenError& error) {
+    const auto message = [&folder](const OpenError& error) -> QString {
         return QStringLiteral("Error accessing ") + folder + QLatin1Char('\r') + QLatin1Char('\r')
                + QStringLiteral("Error ") + QString::number(error.code) + QLatin1Char('\r')
                + error.text;
@@ -437,31 +438,29 @@ void folderBox::openNearest(const QString& folder)
     }
 }
 
-// One entry per mounted, ready volume whose mount point is a folder; "/" always.
+QStringList folderBox::mountedVolumes()
+{
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
+            roots.append(volume.rootPath());
+    }
+    return roots;
+}
+
 void folderBox::fillDrives()
 {
-    QStringList roots{rootFolder};
-    QStringList texts{rootFolder};
-    QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    std::sort(volumes.begin(), volumes.end(), [](const QStorageInfo& a, const QStorageInfo& b) {
-        return a.rootPath() < b.rootPath();
-    });
-    for (const QStorageInfo& volume : volumes) {
-        const QString root = volume.rootPath();
-        if (!volume.isValid() || !volume.isReady() || roots.contains(root)
-            || !QFileInfo(root).isDir())
-            continue;
-        roots.append(root);
-        const QString name = volume.name();
-        texts.append(name.isEmpty() || name == root ? root
-                                                    : root + QStringLiteral("  [") + name
-                                                          + QLatin1Char(']'));
-    }
+    QStringList roots = m_volumes ? m_volumes() : QStringList();
+    for (QString& root : roots)
+        root = cleanFolder(root);
+    roots.append(rootFolder);
+    roots.sort();
+    roots.removeDuplicates();
     m_driveRoots = roots;
     objDrive->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
-    for (const QString& text : texts)
-        objDrive->addItem(icon, text);
+    for (const QString& root : std::as_const(m_driveRoots))
+        objDrive->addItem(icon, root);
 }
 
 void folderBox::highlight(int row)

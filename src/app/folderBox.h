@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
 class Prompts;
 class FolderListModel;
@@ -21,8 +23,13 @@ class folderBox final : public QWidget
 {
     Q_OBJECT
 public:
+    // The mount points the drive list offers; "/" is always added.
+    using VolumeLister = std::function<QStringList()>;
+    // Every mounted, ready volume whose mount point is a folder.
+    static QStringList mountedVolumes();
+
     // Opens the current working folder (or its nearest readable ancestor) without asking.
-    folderBox(Prompts& prompts, QWidget* parent);
+    folderBox(Prompts& prompts, QWidget* parent, VolumeLister volumes = &folderBox::mountedVolumes);
     ~folderBox() override;
     Q_DISABLE_COPY_MOVE(folderBox)
 
@@ -73,6 +80,7 @@ private:
     void highlight(int row);
 
     Prompts& m_prompts;
+    VolumeLister m_volumes;
     QComboBox* objDrive = nullptr;
     FolderListView* objDir = nullptr;
     FolderListModel* m_model = nullptr;
