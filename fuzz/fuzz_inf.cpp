@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const edit::EncodeResult encoded = edit::encodeDocument(document, encoding);
     if (!encoded.ok)
         fail("a loaded document could not be encoded again", encoded.error);
-    checkSameDocument(document, edit::parseDocument(edit::decode(encoded.bytes, encoding)), "bytes");
+    checkSameDocument(document, edit::parseDocument(edit::decode(encoded.bytes, encoding)),
+                      "bytes");
     return 0;
 }

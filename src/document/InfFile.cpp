@@ -163,8 +163,9 @@ QString decode(const QByteArray& bytes, Encoding encoding)
     // A leading UTF-8 byte order mark is dropped by the decoder, so it never sticks to the
     // first label; saving does not write one back, as the game reads plain 8-bit text.
     QStringDecoder decoder(codecName(encoding));
+    // Only without a codec library, never on a normal install.
     if (!decoder.isValid())
-        return QString::fromLatin1(bytes); // only without a codec library; never on a normal install
+        return QString::fromLatin1(bytes);
     return decoder(bytes);
 }
 
@@ -235,7 +236,8 @@ EncodeResult encodeDocument(const TagList& tags, Encoding encoding)
     if (problems > 0) {
         result.error = firstProblem;
         if (problems > 1)
-            result.error += QStringLiteral(" %1 more tags cannot be written either.").arg(problems - 1);
+            result.error
+                += QStringLiteral(" %1 more tags cannot be written either.").arg(problems - 1);
         return result;
     }
 
@@ -243,7 +245,8 @@ EncodeResult encodeDocument(const TagList& tags, Encoding encoding)
     result.bytes = encoder(formatDocument(tags));
     if (encoder.hasError() || !encoder.isValid()) {
         result.bytes.clear();
-        result.error = QStringLiteral("The text could not be converted to %1.").arg(encodingName(encoding));
+        result.error
+            = QStringLiteral("The text could not be converted to %1.").arg(encodingName(encoding));
         return result;
     }
     result.ok = true;

@@ -48,7 +48,8 @@ QString readFile(const QString& path, QByteArray& bytes)
         return QStringLiteral("The info file \"%1\" could not be opened: %2")
             .arg(path, file.errorString());
     if (file.size() > maximumFileSize)
-        return QStringLiteral("The info file \"%1\" is too large (%2 bytes) to be a track info file.")
+        return QStringLiteral(
+                   "The info file \"%1\" is too large (%2 bytes) to be a track info file.")
             .arg(path)
             .arg(file.size());
     bytes = file.read(maximumFileSize + 1);
@@ -56,7 +57,8 @@ QString readFile(const QString& path, QByteArray& bytes)
         return QStringLiteral("The info file \"%1\" could not be read: %2")
             .arg(path, file.errorString());
     if (bytes.size() > maximumFileSize)
-        return QStringLiteral("The info file \"%1\" is too large to be a track info file.").arg(path);
+        return QStringLiteral("The info file \"%1\" is too large to be a track info file.")
+            .arg(path);
     return {};
 }
 
@@ -229,7 +231,10 @@ QString fogColourValue(Rgb colour)
 
 QString fogCaption(Rgb colour)
 {
-    return QStringLiteral("Red: %1\nGreen: %2\nBlue: %3").arg(colour.red).arg(colour.green).arg(colour.blue);
+    return QStringLiteral("Red: %1\nGreen: %2\nBlue: %3")
+        .arg(colour.red)
+        .arg(colour.green)
+        .arg(colour.blue);
 }
 
 QString emptyFogCaption()

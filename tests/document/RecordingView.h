@@ -32,7 +32,8 @@ public:
         this->name = name;
         this->author = author;
         if (!m_state.loading)
-            edit::setTagValue(m_state, *this, QStringLiteral("name"), edit::joinNameAndAuthor(name, author));
+            edit::setTagValue(m_state, *this, QStringLiteral("name"),
+                              edit::joinNameAndAuthor(name, author));
     }
     void showFolderName(const QString& folderName) override
     {
@@ -87,7 +88,8 @@ public:
     QString author = QStringLiteral("<untouched>");
     QString folderName = QStringLiteral("<untouched>");
     std::array<int, edit::sliderCount> sliders{-1, -1, -1, -1, -1};
-    std::array<QString, edit::numericCount> numerics{QStringLiteral("<untouched>"), QStringLiteral("<untouched>")};
+    std::array<QString, edit::numericCount> numerics{QStringLiteral("<untouched>"),
+                                                     QStringLiteral("<untouched>")};
     edit::Rgb swatch{1, 2, 3};
     QString caption = QStringLiteral("<untouched>");
     QList<Row> rows;

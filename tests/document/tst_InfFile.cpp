@@ -33,7 +33,8 @@ TEST(InfFile, infoFilePath_isNamedAfterTheFolder)
         {"/levels/.hidden", "/levels/.hidden/.hidden.inf"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(edit::infoFilePath(QString::fromLatin1(c.folder)), QString::fromLatin1(c.file)) << c.folder;
+        EXPECT_EQ(edit::infoFilePath(QString::fromLatin1(c.folder)), QString::fromLatin1(c.file))
+            << c.folder;
 }
 
 TEST(InfFile, detectEncoding_utf8OnlyForValidTextBeyondAscii)
@@ -69,7 +70,8 @@ TEST(InfFile, detectEncoding_utf8OnlyForValidTextBeyondAscii)
 
 TEST(InfFile, decode_usesTheRealCodePage)
 {
-    EXPECT_EQ(edit::decode("Caf\xE9 \x80 \x9C \x8A", Encoding::Windows1252), u"Caf\u00e9 \u20ac \u0153 \u0160");
+    EXPECT_EQ(edit::decode("Caf\xE9 \x80 \x9C \x8A", Encoding::Windows1252),
+              u"Caf\u00e9 \u20ac \u0153 \u0160");
     EXPECT_EQ(edit::decode("Caf\xC3\xA9 \xE2\x82\xAC", Encoding::Utf8), u"Caf\u00e9 \u20ac");
     // The byte order mark does not become part of the first label.
     EXPECT_EQ(edit::decode("\xEF\xBB\xBFNAME", Encoding::Utf8), QStringLiteral("NAME"));
@@ -191,7 +193,8 @@ TEST(InfFile, encodeDocument_writesTheDocumentsEncoding)
     EXPECT_TRUE(ansi.error.isEmpty());
 
     // U+FEFF inside a value is an ordinary character, not a byte order mark.
-    const edit::EncodeResult zeroWidth = edit::encodeDocument(oneTag(u"NAME"_qs, u"\ufeffToy"_qs), Encoding::Utf8);
+    const edit::EncodeResult zeroWidth
+        = edit::encodeDocument(oneTag(u"NAME"_qs, u"\ufeffToy"_qs), Encoding::Utf8);
     ASSERT_TRUE(zeroWidth.ok) << zeroWidth.error.toStdString();
     EXPECT_EQ(zeroWidth.bytes, header + "NAME\t\t\xEF\xBB\xBFToy\r\n");
 
@@ -211,15 +214,21 @@ TEST(InfFile, encodeDocument_reportsWhatCannotBeWritten)
     QString loneSurrogate = QStringLiteral("a");
     loneSurrogate += QChar(0xD800);
     const Case cases[] = {
-        {oneTag(QStringLiteral("NAME"), u"Snow \u2603"_qs), Encoding::Windows1252,
+        {oneTag(QStringLiteral("NAME"), u"Snow \u2603"_qs),
+         Encoding::Windows1252,
          {u"NAME"_qs, u"value"_qs, u"U+2603"_qs, u"Windows-1252"_qs}},
-        {oneTag(QStringLiteral("STARTPOS"), QStringLiteral("1 2 3"), u"; \u0416"_qs), Encoding::Windows1252,
+        {oneTag(QStringLiteral("STARTPOS"), QStringLiteral("1 2 3"), u"; \u0416"_qs),
+         Encoding::Windows1252,
          {u"STARTPOS"_qs, u"comment"_qs, u"U+0416"_qs}},
-        {oneTag(QStringLiteral("NAME"), u"\U0001F3C1"_qs), Encoding::Windows1252, {u"NAME"_qs, u"U+1F3C1"_qs}},
+        {oneTag(QStringLiteral("NAME"), u"\U0001F3C1"_qs),
+         Encoding::Windows1252,
+         {u"NAME"_qs, u"U+1F3C1"_qs}},
         {oneTag(QStringLiteral("NAME"), loneSurrogate), Encoding::Utf8, {u"NAME"_qs, u"U+D800"_qs}},
-        {oneTag(QStringLiteral("NAME"), QStringLiteral("Toy\nBY Ann")), Encoding::Utf8,
+        {oneTag(QStringLiteral("NAME"), QStringLiteral("Toy\nBY Ann")),
+         Encoding::Utf8,
          {u"NAME"_qs, u"line break"_qs}},
-        {oneTag(QStringLiteral("NAME"), QStringLiteral("Toy\rAnn")), Encoding::Windows1252,
+        {oneTag(QStringLiteral("NAME"), QStringLiteral("Toy\rAnn")),
+         Encoding::Windows1252,
          {u"NAME"_qs, u"line break"_qs}},
     };
     for (const Case& c : cases) {
@@ -227,7 +236,8 @@ TEST(InfFile, encodeDocument_reportsWhatCannotBeWritten)
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.bytes.isEmpty()) << "nothing half-converted is handed out";
         for (const QString& word : c.mentions)
-            EXPECT_TRUE(result.error.contains(word)) << result.error.toStdString() << " lacks " << word.toStdString();
+            EXPECT_TRUE(result.error.contains(word))
+                << result.error.toStdString() << " lacks " << word.toStdString();
     }
 }
 

@@ -27,7 +27,10 @@ std::string show(const QString& text)
     std::string out;
     for (const QChar c : text) {
         if (c.unicode() < 32 || c.unicode() > 126)
-            out += "\\u" + QString::number(c.unicode(), 16).rightJustified(4, QLatin1Char('0')).toStdString();
+            out += "\\u"
+                   + QString::number(c.unicode(), 16)
+                         .rightJustified(4, QLatin1Char('0'))
+                         .toStdString();
         else
             out += char(c.unicode());
     }
@@ -76,7 +79,8 @@ TEST(cInfTag, parsesLinesByTheGrammar)
 
 TEST(cInfTag, origLineIsTrimmedOnlyWhenThereIsNoComment)
 {
-    EXPECT_EQ(parsed(QStringLiteral("  FARCLIP 6000\t")).origLine(), QStringLiteral("FARCLIP 6000"));
+    EXPECT_EQ(parsed(QStringLiteral("  FARCLIP 6000\t")).origLine(),
+              QStringLiteral("FARCLIP 6000"));
     EXPECT_EQ(parsed(QStringLiteral("  FARCLIP 6000 ; far ")).origLine(),
               QStringLiteral("  FARCLIP 6000 ; far "));
 }
@@ -137,7 +141,8 @@ TEST(cInfTag, formatLine_tabsBeforeCommentAtEveryWidth)
         const cInfTag tag = record(QStringLiteral("ABC"), value, QStringLiteral("; note"));
         const QString first = QStringLiteral("ABC\t\t") + value;
         ASSERT_EQ(first.size(), c.width);
-        EXPECT_EQ(tag.formatLine(), first + QString(c.tabs, QLatin1Char('\t')) + QStringLiteral("; note"));
+        EXPECT_EQ(tag.formatLine(),
+                  first + QString(c.tabs, QLatin1Char('\t')) + QStringLiteral("; note"));
         const cInfTag back = parsed(tag.formatLine());
         EXPECT_EQ(back.tagLabel, QStringLiteral("ABC"));
         EXPECT_EQ(back.tagValue, value);
@@ -148,7 +153,8 @@ TEST(cInfTag, formatLine_tabsBeforeCommentAtEveryWidth)
 TEST(cInfTag, formatLine_knownShapes)
 {
     EXPECT_EQ(record(QStringLiteral("NAME"), QString()).formatLine(), QStringLiteral("NAME\t\t"));
-    EXPECT_EQ(record(QStringLiteral("FOGCOLOR"), QStringLiteral("0 0 0"), QStringLiteral("; black")).formatLine(),
+    EXPECT_EQ(record(QStringLiteral("FOGCOLOR"), QStringLiteral("0 0 0"), QStringLiteral("; black"))
+                  .formatLine(),
               QStringLiteral("FOGCOLOR\t0 0 0\t\t\t\t; black"));
     EXPECT_EQ(record(QStringLiteral("FARCLIP"), QStringLiteral("6000")).formatLine(),
               QStringLiteral("FARCLIP\t\t6000"));
@@ -157,7 +163,8 @@ TEST(cInfTag, formatLine_knownShapes)
               QStringLiteral("FOGCOLOR\t0 0 255 "));
     EXPECT_EQ(parsed(QStringLiteral("FOGCOLOR\t0 0 255 ")).tagValue, QStringLiteral("0 0 255"));
     // A value holding ";" is written as such; its tail becomes the comment when read again.
-    const cInfTag semicolon = parsed(record(QStringLiteral("NAME"), QStringLiteral("A;B")).formatLine());
+    const cInfTag semicolon
+        = parsed(record(QStringLiteral("NAME"), QStringLiteral("A;B")).formatLine());
     EXPECT_EQ(semicolon.tagValue, QStringLiteral("A"));
     EXPECT_EQ(semicolon.tagComment, QStringLiteral(";B"));
 }
@@ -174,7 +181,8 @@ public:
         const int length = std::uniform_int_distribution<int>(0, maximumLength)(m_random);
         QString out;
         for (int i = 0; i < length; ++i)
-            out += alphabet.at(std::uniform_int_distribution<int>(0, int(alphabet.size()) - 1)(m_random));
+            out += alphabet.at(
+                std::uniform_int_distribution<int>(0, int(alphabet.size()) - 1)(m_random));
         return out;
     }
     bool coin() { return std::uniform_int_distribution<int>(0, 1)(m_random) == 1; }
@@ -183,7 +191,8 @@ private:
     std::mt19937 m_random;
 };
 
-const QString anyCharacter = u(u"ABCxyz019 \t\t  ;;'\"=-.,\x01\x1f\x7f\r\n\u00a0\u00e9\u20ac\u3000");
+const QString anyCharacter
+    = u(u"ABCxyz019 \t\t  ;;'\"=-.,\x01\x1f\x7f\r\n\u00a0\u00e9\u20ac\u3000");
 
 bool sameRecord(const cInfTag& a, const cInfTag& b)
 {
@@ -201,8 +210,9 @@ TEST(cInfTag, anyParsedLineSurvivesFormatAndParse)
         const QString written = first.formatLine();
         const cInfTag second = parsed(written);
         ASSERT_TRUE(sameRecord(first, second))
-            << "line " << show(line) << "\nwritten " << show(written) << "\nlabel " << show(second.tagLabel)
-            << " value " << show(second.tagValue) << " comment " << show(second.tagComment);
+            << "line " << show(line) << "\nwritten " << show(written) << "\nlabel "
+            << show(second.tagLabel) << " value " << show(second.tagValue) << " comment "
+            << show(second.tagComment);
     }
 }
 

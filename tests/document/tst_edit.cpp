@@ -92,22 +92,30 @@ TEST_F(Loading, fixturesReadIntoTheDocumentInFileOrder)
     };
     const Case cases[] = {
         {"crlfLineEnds",
-         {{u"NAME"_qs, u"'Toy World by Ann'"_qs, {}}, {u"FARCLIP"_qs, u"6000"_qs, u"; far"_qs},
+         {{u"NAME"_qs, u"'Toy World by Ann'"_qs, {}},
+          {u"FARCLIP"_qs, u"6000"_qs, u"; far"_qs},
           {u"FOGCOLOR"_qs, u"255 128 0"_qs, {}}},
          Encoding::Windows1252},
         {"lfLineEnds",
-         {{u"NAME"_qs, u"Line Feeds"_qs, {}}, {u"FARCLIP"_qs, u"5000"_qs, {}}, {u"FOGSTART"_qs, u"2500"_qs, {}}},
+         {{u"NAME"_qs, u"Line Feeds"_qs, {}},
+          {u"FARCLIP"_qs, u"5000"_qs, {}},
+          {u"FOGSTART"_qs, u"2500"_qs, {}}},
          Encoding::Windows1252},
         {"crLineEnds",
-         {{u"NAME"_qs, u"Carriage Returns"_qs, {}}, {u"FARCLIP"_qs, u"4000"_qs, {}},
+         {{u"NAME"_qs, u"Carriage Returns"_qs, {}},
+          {u"FARCLIP"_qs, u"4000"_qs, {}},
           {u"FOGSTART"_qs, u"2000"_qs, {}}},
          Encoding::Windows1252},
-        {"noFinalLineEnd", {{u"NAME"_qs, u"No End"_qs, {}}, {u"MP3"_qs, u"last.mp3"_qs, {}}}, Encoding::Windows1252},
+        {"noFinalLineEnd",
+         {{u"NAME"_qs, u"No End"_qs, {}}, {u"MP3"_qs, u"last.mp3"_qs, {}}},
+         Encoding::Windows1252},
         {"emptyFile", {}, Encoding::Windows1252},
         {"onlyComments", {}, Encoding::Windows1252},
         {"repeatedTags",
-         {{u"NAME"_qs, u"Twice"_qs, {}}, {u"STARTPOS"_qs, u"1 2 3"_qs, u"; first grid"_qs},
-          {u"MIRRORS"_qs, u"1 0.5 0.2 100"_qs, {}}, {u"startpos"_qs, u"4 5 6"_qs, u"; second grid"_qs},
+         {{u"NAME"_qs, u"Twice"_qs, {}},
+          {u"STARTPOS"_qs, u"1 2 3"_qs, u"; first grid"_qs},
+          {u"MIRRORS"_qs, u"1 0.5 0.2 100"_qs, {}},
+          {u"startpos"_qs, u"4 5 6"_qs, u"; second grid"_qs},
           {u"STARTPOS"_qs, u"7 8 9"_qs, {}}},
          Encoding::Windows1252},
         {"windows1252Text",
@@ -153,7 +161,8 @@ TEST_F(Loading, editorsShowTheTagsAndNothingIsWrittenBackWhileFilling)
     EXPECT_FALSE(state.loading);
     EXPECT_EQ(edit::getTagValue(state, QStringLiteral("FARCLIP")), QStringLiteral("6000.5"));
     EXPECT_EQ(edit::getTagValue(state, QStringLiteral("MODELRGBPER")), QStringLiteral("101"));
-    EXPECT_EQ(edit::getTagValue(state, QStringLiteral("NAME")), QStringLiteral("'Toy World by Ann'"));
+    EXPECT_EQ(edit::getTagValue(state, QStringLiteral("NAME")),
+              QStringLiteral("'Toy World by Ann'"));
     EXPECT_FALSE(view.calls.join(u' ').contains(QStringLiteral("setRowValue")));
     EXPECT_EQ(view.rows, rowsOf(state));
 }
@@ -169,10 +178,12 @@ TEST_F(Loading, folderWithoutUsableInfoFileEmptiesEverything)
     levels.makeFolder(QStringLiteral("noInfFile"));
     levels.makeFolder(QStringLiteral("infIsFolder/infIsFolder.inf"));
     levels.makeFolder(QStringLiteral("infIsPipe"));
-    ::mkfifo(QFile::encodeName(base + QStringLiteral("/infIsPipe/infIsPipe.inf")).constData(), 0644);
+    ::mkfifo(QFile::encodeName(base + QStringLiteral("/infIsPipe/infIsPipe.inf")).constData(),
+             0644);
     levels.makeTrack(QStringLiteral("wild*"), "NAME x\r\n");
     levels.makeFolder(QStringLiteral("danglingLink"));
-    QFile::link(base + QStringLiteral("/gone.inf"), base + QStringLiteral("/danglingLink/danglingLink.inf"));
+    QFile::link(base + QStringLiteral("/gone.inf"),
+                base + QStringLiteral("/danglingLink/danglingLink.inf"));
     const Case cases[] = {
         {"no info file", base + QStringLiteral("/noInfFile")},
         {"hidden info file", levels.copyFixture(QStringLiteral(".hiddenInfFile"))},
@@ -202,7 +213,8 @@ TEST_F(Loading, folderWithoutUsableInfoFileEmptiesEverything)
 
 TEST_F(Loading, unreadableFileIsReportedAndLeavesAnEmptyDocument)
 {
-    const QString pathWithNoPermission = levels.makeTrack(QStringLiteral("noPermission"), "NAME secret\r\n");
+    const QString pathWithNoPermission
+        = levels.makeTrack(QStringLiteral("noPermission"), "NAME secret\r\n");
     const QString file = pathWithNoPermission + QStringLiteral("/noPermission.inf");
     ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::Permissions()));
     QFile probe(file);
@@ -224,7 +236,8 @@ TEST_F(Loading, readErrorIsReportedAndLeavesAnEmptyDocument)
     // gives an input/output error at offset 0. Runs as root too.
     const QString folder = levels.makeFolder(QStringLiteral("readError"));
     const QString file = folder + QStringLiteral("/readError.inf");
-    if (!QFile::exists(QStringLiteral("/proc/self/mem")) || !QFile::link(QStringLiteral("/proc/self/mem"), file))
+    if (!QFile::exists(QStringLiteral("/proc/self/mem"))
+        || !QFile::link(QStringLiteral("/proc/self/mem"), file))
         GTEST_SKIP() << "no /proc/self/mem here";
 
     ASSERT_EQ(load(levels.copyFixture(QStringLiteral("crlfLineEnds"))), QString());
@@ -300,14 +313,15 @@ TEST_F(Loading, savedBytesReadBackInTheSameEncoding)
         SCOPED_TRACE(c.fixture);
         const QString folder = levels.copyFixture(QString::fromLatin1(c.fixture));
         ASSERT_EQ(load(folder), QString());
-        const QList<Record> before = {{state.tagList.at(0).tagLabel, state.tagList.at(0).tagValue, {}},
-                                      {state.tagList.at(1).tagLabel, state.tagList.at(1).tagValue,
-                                       state.tagList.at(1).tagComment}};
+        const QList<Record> before
+            = {{state.tagList.at(0).tagLabel, state.tagList.at(0).tagValue, {}},
+               {state.tagList.at(1).tagLabel, state.tagList.at(1).tagValue,
+                state.tagList.at(1).tagComment}};
         const edit::EncodeResult encoded = edit::encodeDocument(state.tagList, state.encoding);
         ASSERT_TRUE(encoded.ok) << encoded.error.toStdString();
         EXPECT_TRUE(encoded.bytes.contains(QByteArray(QByteArray("Caf") + c.eAcute)));
-        levels.writeFile(QString::fromLatin1(c.fixture) + QLatin1Char('/') + QString::fromLatin1(c.fixture)
-                             + QStringLiteral(".inf"),
+        levels.writeFile(QString::fromLatin1(c.fixture) + QLatin1Char('/')
+                             + QString::fromLatin1(c.fixture) + QStringLiteral(".inf"),
                          encoded.bytes);
         ASSERT_EQ(load(folder), QString());
         EXPECT_EQ(state.encoding, c.encoding);
@@ -390,7 +404,8 @@ TEST(Binding, sliderPositionRoundsHalvesToEvenAndZeroesTheRest)
         {u"50,5", 100, 0},        {u"0x20", 100, 0},        {u"inf", 100, 0},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(edit::sliderPositionFor(u(c.value), 0, c.maximum), c.position) << u(c.value).toStdString();
+        EXPECT_EQ(edit::sliderPositionFor(u(c.value), 0, c.maximum), c.position)
+            << u(c.value).toStdString();
 }
 
 TEST(Binding, fogColourAndCaptionFromTheValue)
@@ -446,7 +461,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(levels.isValid());
-        ASSERT_EQ(edit::loadTrack(state, view, levels.copyFixture(QStringLiteral("repeatedTags"))), QString());
+        ASSERT_EQ(edit::loadTrack(state, view, levels.copyFixture(QStringLiteral("repeatedTags"))),
+                  QString());
         view.forgetCalls();
     }
 
@@ -540,12 +556,14 @@ TEST_F(Editing, missingTagsShowEmptyEditorsAndKeepTheFogSwatch)
 TEST_F(Editing, unreadableFogColourLeavesOnlyItsFailingStepUndone)
 {
     levels.writeFile(QStringLiteral("repeatedTags/repeatedTags.inf"), "FOGCOLOR a b c\r\n");
-    ASSERT_EQ(edit::loadTrack(state, view, levels.path() + QStringLiteral("/repeatedTags")), QString());
+    ASSERT_EQ(edit::loadTrack(state, view, levels.path() + QStringLiteral("/repeatedTags")),
+              QString());
     EXPECT_EQ(view.swatch, (Rgb{1, 2, 3}));
     EXPECT_EQ(view.caption, QStringLiteral("Red: a\nGreen: b\nBlue: c"));
 
     levels.writeFile(QStringLiteral("repeatedTags/repeatedTags.inf"), "FOGCOLOR 1 2\r\n");
-    ASSERT_EQ(edit::loadTrack(state, view, levels.path() + QStringLiteral("/repeatedTags")), QString());
+    ASSERT_EQ(edit::loadTrack(state, view, levels.path() + QStringLiteral("/repeatedTags")),
+              QString());
     EXPECT_EQ(view.swatch, (Rgb{1, 2, 3}));
     EXPECT_EQ(view.caption, QStringLiteral("Red: a\nGreen: b\nBlue: c"));
 }

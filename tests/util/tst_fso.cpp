@@ -62,7 +62,8 @@ protected:
         levels.makeFolder(QStringLiteral("track"));
         levels.makeFolder(QStringLiteral(".hiddenTrack"));
         levels.makeFolder(QStringLiteral("old.set/track"));
-        ASSERT_EQ(::mkfifo(QFile::encodeName(root + QStringLiteral("/pipe.inf")).constData(), 0644), 0);
+        ASSERT_EQ(::mkfifo(QFile::encodeName(root + QStringLiteral("/pipe.inf")).constData(), 0644),
+                  0);
         QFile::link(root + QStringLiteral("/plain.inf"), root + QStringLiteral("/link.inf"));
         QFile::link(root + QStringLiteral("/missing.inf"), root + QStringLiteral("/dangling.inf"));
     }
@@ -141,7 +142,8 @@ TEST_F(PathExists, unusablePathsAreFalse)
     QString empty;
     EXPECT_FALSE(fso::pathExists(empty, 0));
 
-    QString veryLong = root + QLatin1Char('/') + QString(5000, QLatin1Char('a')) + QStringLiteral(".inf");
+    QString veryLong
+        = root + QLatin1Char('/') + QString(5000, QLatin1Char('a')) + QStringLiteral(".inf");
     EXPECT_FALSE(fso::pathExists(veryLong, 0));
 }
 
