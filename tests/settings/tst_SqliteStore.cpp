@@ -311,8 +311,10 @@ void fillWithKeys(const QString& path, int count)
 {
     SqliteStore store(path);
     const QString longText(300, QLatin1Char('v'));
+    KeyValueList pairs;
     for (int i = 0; i < count; ++i)
-        ASSERT_TRUE(store.write(app, u"Bulk"_s, u"key%1"_s.arg(i), longText));
+        pairs.append({u"key%1"_s.arg(i), longText});
+    ASSERT_TRUE(store.replaceSection(app, u"Bulk"_s, pairs));
 }
 
 void overwriteRange(const QString& path, qint64 offset, qint64 length)
