@@ -88,6 +88,38 @@ bool writeAll(int fd, const QByteArray& bytes)
     return true;
 }
 
+// A new hidden file in the folder holding the bytes, flushed to disk; its path. With
+// `like`, it takes that file's owner and permission bits (as far as the file system lets).
+std::variant<QByteArray, FileError> writeTemporary(const QByteArray& folder, const char* purpose,
+                                                   const QByteArray& bytes,
+                                                   const struct stat* like)
+{
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporaryName(folder, purpose);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return errnoError(errno);
+    }
+    if (fd < 0)
+        return errnoError(EEXIST);
+    if (like) {
+        [[maybe_unused]] const int owner = ::fchown(fd, like->st_uid, like->st_gid);
+        [[maybe_unused]] const int mode = ::fchmod(fd, like->st_mode & 07777);
+    }
+    int error = 0;
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return errnoError(error);
+    }
+    return temporary;
+}
+
 // One rename attempt that never replaces the target; 0 or the errno of the failure.
 int renameOnce(const QByteArray& from, const QByteArray& to)
 {
@@ -157,8 +189,8 @@ void renameTrackFiles(const Rename::Settings& rename, const QString& folder,
     }
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         const QString suffix = QChar::fromLatin1(letter);
-        renameQuietly(oldName + suffix + QStringLiteral(".bmp"), newName + suffix + QStringLiteral(".bmp"));
-        renameQuietly(oldName + suffix + QStringLiteral(".bmq"), newName + suffix + QStringLiteral(".bmq"));
+        for (const QString& extension : {QStringLiteral(".bmp"), QStringLiteral(".bmq")})
+            renameQuietly(oldName + suffix + extension, newName + suffix + extension);
     }
 }
 
@@ -197,36 +229,22 @@ std::optional<FileError> writeFileAtomically(const QString& path, const QByteArr
         return errnoError(errno);
     if (exists && S_ISDIR(old.st_mode))
         return errnoError(EISDIR);
+    // A pipe or a device is not a track file; replacing it would be as wrong as writing it.
+    if (exists && !S_ISREG(old.st_mode))
+        return errnoError(EINVAL);
     // The rename below would replace a write-protected file too; refuse as writing into
     // it would.
     if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
         return errnoError(errno);
 
     const QByteArray folder = folderOf(target);
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporaryName(folder, "save");
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return errnoError(errno);
-    }
-    if (fd < 0)
-        return errnoError(EEXIST);
-
-    if (exists) {
-        // Best effort: a file system without owners or modes keeps its own.
-        [[maybe_unused]] const int owner = ::fchown(fd, old.st_uid, old.st_gid);
-        [[maybe_unused]] const int mode = ::fchmod(fd, old.st_mode & 07777);
-    }
-    int error = 0;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
-        error = errno;
-    if (error != 0) {
+    const std::variant<QByteArray, FileError> written =
+        writeTemporary(folder, "save", bytes, exists ? &old : nullptr);
+    if (const FileError* error = std::get_if<FileError>(&written))
+        return *error;
+    const QByteArray temporary = std::get<QByteArray>(written);
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
         ::unlink(temporary.constData());
         return errnoError(error);
     }
@@ -354,7 +372,8 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
                 infoFileNow = newFolder + slash + oldName + QStringLiteral(".inf");
                 if (rename.renameKind == 1) {
                     renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
-                    renameLines += carriageReturn + QStringLiteral("Renamed selected file types in '")
+                    renameLines += carriageReturn
+                                   + QStringLiteral("Renamed selected file types in '")
                                    + newFolderName + QStringLiteral("'");
                 }
             }
@@ -394,25 +413,11 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
     // Written in full under a free name first, then moved to a name that must still be
     // free: an existing file (a hidden one too) is never truncated, and no half-written
     // info file ever appears.
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporaryName(folderOf(target), "new");
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return failure(errnoError(errno));
-    }
-    if (fd < 0)
-        return failure(errnoError(EEXIST));
-    int error = 0;
-    if (!writeAll(fd, newFileTemplate()) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        return failure(errnoError(error));
-    }
+    const std::variant<QByteArray, FileError> written =
+        writeTemporary(folderOf(target), "new", newFileTemplate(), nullptr);
+    if (const FileError* error = std::get_if<FileError>(&written))
+        return failure(*error);
+    const QByteArray temporary = std::get<QByteArray>(written);
     if (const std::optional<FileError> renameError =
             renameNoReplace(QFile::decodeName(temporary), path)) {
         ::unlink(temporary.constData());

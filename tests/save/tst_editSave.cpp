@@ -364,7 +364,8 @@ TEST_F(SaveTest, killedWhileSaving_leavesWholeOldOrNewFile)
     EXPECT_GE(sawSecond, 3);
     // Whatever a killed save left behind is hidden, so no loader takes it for a track file.
     for (const QString& name : TempLevels::entries(folder))
-        EXPECT_TRUE(name == s("toytrack.inf") || name.startsWith(s(".kite-"))) << name.toStdString();
+        EXPECT_TRUE(name == s("toytrack.inf") || name.startsWith(s(".kite-")))
+            << name.toStdString();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -372,7 +373,8 @@ TEST_F(SaveTest, killedWhileSaving_leavesWholeOldOrNewFile)
 
 TEST(RenameNoReplace, neverReplacesAFileOrFolder)
 {
-    using RenameFunction = std::function<std::optional<edit::FileError>(const QString&, const QString&)>;
+    using RenameFunction =
+        std::function<std::optional<edit::FileError>(const QString&, const QString&)>;
     const std::pair<const char*, RenameFunction> functions[] = {
         {"renameNoReplace", edit::renameNoReplace},
         {"fallback", edit::renameNoReplaceFallback}};
@@ -384,13 +386,16 @@ TEST(RenameNoReplace, neverReplacesAFileOrFolder)
         int error;                 // 0 = renamed
         QStringList entriesAfter;  // of the levels folder, recursively one level
     };
+    const QStringList untouched = {s("a.inf"), s("a.w"), s("full"), s("full/x"), s("empty")};
     const Case cases[] = {
-        {"fileToFreeName", s("a.w"), s("b.w"), 0, {s("a.inf"), s("b.w"), s("full"), s("full/x"), s("empty")}},
-        {"fileOntoFile", s("a.w"), s("a.inf"), EEXIST, {s("a.inf"), s("a.w"), s("full"), s("full/x"), s("empty")}},
-        {"folderToFreeName", s("full"), s("moved"), 0, {s("a.inf"), s("a.w"), s("moved"), s("moved/x"), s("empty")}},
-        {"folderOntoEmptyFolder", s("full"), s("empty"), EEXIST, {s("a.inf"), s("a.w"), s("full"), s("full/x"), s("empty")}},
-        {"fileOntoEmptyFolder", s("a.w"), s("empty"), EEXIST, {s("a.inf"), s("a.w"), s("full"), s("full/x"), s("empty")}},
-        {"missingSource", s("none"), s("some"), ENOENT, {s("a.inf"), s("a.w"), s("full"), s("full/x"), s("empty")}},
+        {"fileToFreeName", s("a.w"), s("b.w"), 0,
+         {s("a.inf"), s("b.w"), s("full"), s("full/x"), s("empty")}},
+        {"fileOntoFile", s("a.w"), s("a.inf"), EEXIST, untouched},
+        {"folderToFreeName", s("full"), s("moved"), 0,
+         {s("a.inf"), s("a.w"), s("moved"), s("moved/x"), s("empty")}},
+        {"folderOntoEmptyFolder", s("full"), s("empty"), EEXIST, untouched},
+        {"fileOntoEmptyFolder", s("a.w"), s("empty"), EEXIST, untouched},
+        {"missingSource", s("none"), s("some"), ENOENT, untouched},
     };
     for (const auto& [name, function] : functions) {
         for (const Case& test : cases) {
@@ -432,13 +437,15 @@ TEST(RenameNoReplace, letterCaseOnlyOntoAnotherName_restoresTheSource)
     TempLevels levels;
     const QString lower = levels.writeFile(s("toytrack.w"), "w");
     const QString upper = levels.path() + s("/Toytrack.w");
-    ASSERT_EQ(::link(QFile::encodeName(lower).constData(), QFile::encodeName(upper).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(lower).constData(), QFile::encodeName(upper).constData()),
+              0);
 
     const std::optional<edit::FileError> error = edit::renameNoReplace(lower, upper);
 
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, EEXIST);
-    EXPECT_EQ(sorted(TempLevels::entries(levels.path())), (QStringList{s("Toytrack.w"), s("toytrack.w")}));
+    EXPECT_EQ(sorted(TempLevels::entries(levels.path())),
+              (QStringList{s("Toytrack.w"), s("toytrack.w")}));
 }
 
 const QStringList trackFolderFiles = {
@@ -585,7 +592,8 @@ TEST_P(ExistingTargetFolder, touchesNothingThereAndReloadsTheOldFolder)
         EXPECT_EQ(TempLevels::readAll(other + s("/toytrack.w")), QByteArray("their w"));
     }
     EXPECT_EQ(TempLevels::entries(folder), (QStringList{s("toytrack.inf"), s("toytrack.w")}));
-    EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")), headerBlock + "NAME\t\tOurs edited\r\n");
+    EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")),
+              headerBlock + "NAME\t\tOurs edited\r\n");
     // The browser is never sent to the other folder, and the track comes from the old one.
     EXPECT_EQ(folders.openRequests, QStringList{folder});
     EXPECT_EQ(folders.selected, folder);
@@ -618,7 +626,8 @@ TEST_P(InvalidFolderName, isRefusedRenamesNothingAndStillSaves)
     EXPECT_FALSE(result.errors.contains(QChar(0)));
     EXPECT_EQ(TempLevels::entries(levels.path()), QStringList{s("toytrack")});
     EXPECT_EQ(TempLevels::entries(folder), (QStringList{s("toytrack.inf"), s("toytrack.w")}));
-    EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")), headerBlock + "NAME\t\tSaved anyway\r\n");
+    EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")),
+              headerBlock + "NAME\t\tSaved anyway\r\n");
     EXPECT_EQ(folders.openRequests, QStringList{folder});
     EXPECT_TRUE(state.fileLoaded);
 }
@@ -669,10 +678,15 @@ TEST_F(SaveTest, newWhereTheNameIsTaken_leavesItAndReports)
         const char* folderName;
         std::function<void(const QString& infoFile)> occupy;
     };
+    const auto writeMine = [](const QString& infoFile) {
+        QFile out(infoFile);
+        if (out.open(QIODevice::WriteOnly))
+            out.write("NAME Mine\r\n");
+    };
     const Case cases[] = {
-        {"file", "toytrack", [](const QString& f) { QFile out(f); out.open(QIODevice::WriteOnly); out.write("NAME Mine\r\n"); }},
+        {"file", "toytrack", writeMine},
         // The loader counts a hidden info file as absent; New must still not write over it.
-        {"hiddenFile", ".toytrack", [](const QString& f) { QFile out(f); out.open(QIODevice::WriteOnly); out.write("NAME Mine\r\n"); }},
+        {"hiddenFile", ".toytrack", writeMine},
         {"folder", "toytrack", [](const QString& f) { QDir().mkpath(f); }},
         {"danglingLink", "toytrack", [](const QString& f) { QFile::link(s("elsewhere.inf"), f); }},
     };
