@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,6 +50,38 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption)
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
     return label;
+}
+
+// The layout was drawn for a smaller font than desktops use today. A caption that does not
+// fit its box widens the box to the right, never past `right` (where the next control or the
+// page margin begins); a button caption that still does not fit is broken onto a second
+// line, which the box grows down to show.
+void fitCaption(QWidget* widget, int right)
+{
+    const int room = right - widget->x();
+    if (widget->sizeHint().width() <= widget->width())
+        return;
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    if (button && button->sizeHint().width() > room) {
+        const QString caption = button->text();
+        const QFontMetrics metrics(button->font());
+        const int overhead =
+            button->sizeHint().width() - metrics.horizontalAdvance(withoutMnemonic(caption));
+        qsizetype lineBreak = -1;
+        for (qsizetype space = caption.indexOf(QLatin1Char(' ')); space > 0;
+             space = caption.indexOf(QLatin1Char(' '), space + 1)) {
+            if (overhead + metrics.horizontalAdvance(withoutMnemonic(caption.left(space))) > room)
+                break;
+            lineBreak = space;
+        }
+        if (lineBreak > 0) {
+            QString wrapped = caption;
+            wrapped[lineBreak] = QLatin1Char('\n');
+            button->setText(wrapped);
+        }
+    }
+    widget->resize(qMin(widget->sizeHint().width(), room),
+                   qMax(widget->height(), widget->sizeHint().height()));
 }
 
 const QColor invalidBase(255, 200, 200);
@@ -113,6 +146,16 @@ void frmOptions::buildLayout()
     cmdOK->setDefault(true);
     cmdExit = makeButton(this, QStringLiteral("cmdExit"), QStringLiteral("&Cancel"));
     place(cmdExit, 5640, 7560, 1215, 375);
+
+    // Captions that outgrow their boxes may use the free space up to the next control, or
+    // up to the page margin the lists keep on the right.
+    const int pageRight = pixels(240 + 6255);
+    fitCaption(labels[0], txtLabel->x() - 3);
+    fitCaption(labels[1], txtDesc->x() - 3);
+    const std::array<QWidget*, 5> renamingCaptions{labels[2], renameType[0], renameType[1],
+                                                   chkAutoEditRename, labels[3]};
+    for (QWidget* widget : renamingCaptions)
+        fitCaption(widget, pageRight);
 
     optSelFrames_Click(0);
 }

@@ -712,7 +712,9 @@ TEST(frmOptionsDialog, captionsAndNames_areShownAsDesigned)
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             shown = label->text();
         }
-        EXPECT_EQ(shown.remove(QLatin1Char('&')), c.caption);
+        // A caption too long for its box may be shown on two lines.
+        EXPECT_EQ(shown.remove(QLatin1Char('&')).replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                  c.caption);
     }
     EXPECT_EQ(run.list()->headerItem()->text(0), QStringLiteral("Label"));
     EXPECT_EQ(run.list()->headerItem()->text(1), QStringLiteral("Description"));
