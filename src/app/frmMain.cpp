@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 const QString settingsApp = QStringLiteral("Tarvex Kite");
@@ -38,6 +40,9 @@ QLabel* caption(QWidget* parent, const char* objectName, const QString& text, in
 {
     auto* label = place(new QLabel(text, parent), objectName, left, top, width, height);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The boxes were measured for a narrower font; a caption may reach further right into
+    // the free space before its control, but is never cut off.
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
     return label;
 }
 

@@ -1,6 +1,7 @@
 // The folder browser over real temporary folders: what the directory list shows, what a
 // click, a keyboard move, a double-click and Enter do, writing Path (with the Retry/Cancel
 // prompt), changing the volume, and Refresh.
+#include "QtPrinters.h"
 #include "ScriptedPrompts.h"
 #include "app/folderBox.h"
 #include "support/TempTrack.h"

@@ -1,0 +1,14 @@
+#ifndef KITE_TESTS_APP_QTPRINTERS_H
+#define KITE_TESTS_APP_QTPRINTERS_H
+
+#include <QString>
+
+#include <ostream>
+
+// Lets GoogleTest show texts in failure messages instead of their bytes.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+#endif
