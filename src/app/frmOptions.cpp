@@ -117,9 +117,11 @@ void frmOptions::buildLayout()
     setFixedSize(pixels(7020), pixels(8010));
     setSizeGripEnabled(false);
 
-    optSelFrames[0] = makeButton(this, QStringLiteral("optSelFrames0"), QStringLiteral("&Descriptions"));
+    optSelFrames[0] =
+        makeButton(this, QStringLiteral("optSelFrames0"), QStringLiteral("&Descriptions"));
     place(optSelFrames[0], 120, 120, 1335, 375);
-    optSelFrames[1] = makeButton(this, QStringLiteral("optSelFrames1"), QStringLiteral("&Renaming"));
+    optSelFrames[1] =
+        makeButton(this, QStringLiteral("optSelFrames1"), QStringLiteral("&Renaming"));
     place(optSelFrames[1], 1560, 120, 1335, 375);
     m_pageGroup = new QButtonGroup(this);
     m_pageGroup->setExclusive(true);
@@ -226,7 +228,8 @@ void frmOptions::buildRenamingPage(QFrame* page)
     renameType[1]->setChecked(true);
 
     chkAutoEditRename = new QCheckBox(
-        QStringLiteral("Auto Rename Temp Edit &Mode Files (adding *.taz also renames *.ta-)"), page);
+        QStringLiteral("Auto Rename Temp Edit &Mode Files (adding *.taz also renames *.ta-)"),
+        page);
     chkAutoEditRename->setObjectName(QStringLiteral("chkAutoEditRename"));
     chkAutoEditRename->setAccessibleName(withoutMnemonic(chkAutoEditRename->text()));
     place(chkAutoEditRename, 1200, 1440, 5295, 255);

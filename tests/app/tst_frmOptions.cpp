@@ -435,7 +435,8 @@ TEST(frmOptionsDescriptions, editsWithNoRowSelected_changeNothing)
 
     Session::retype(run.label(), QStringLiteral("FOGCOLOR"));
     QTest::keyClicks(run.text(), QStringLiteral("typed"));
-    EXPECT_EQ(run.rowLabels(), (QStringList{QStringLiteral("FARCLIP"), QStringLiteral("FOGCOLOR")}));
+    EXPECT_EQ(run.rowLabels(),
+              (QStringList{QStringLiteral("FARCLIP"), QStringLiteral("FOGCOLOR")}));
     EXPECT_EQ(run.storeLabels(), run.rowLabels());
     EXPECT_EQ(run.descriptions.find(QStringLiteral("FOGCOLOR"))->tagDesc,
               QStringLiteral("fogcolor text"));
@@ -658,7 +659,8 @@ TEST(frmOptionsDialog, saveFailure_isReportedAndDialogStaysOpen)
     run.click("cmdOK");
 
     ASSERT_EQ(run.prompts.informationTexts.size(), 1);
-    EXPECT_TRUE(run.prompts.informationTexts.first().contains(QStringLiteral("could not be saved")));
+    EXPECT_TRUE(
+        run.prompts.informationTexts.first().contains(QStringLiteral("could not be saved")));
     EXPECT_TRUE(run.prompts.informationTexts.first().contains(QStringLiteral("disk is full")));
     EXPECT_TRUE(run.dialog->isVisible());
     // The edit stays in use for the run.
@@ -759,7 +761,8 @@ TEST(frmOptionsDialog, mnemonics_reachButtonsOfShownPage)
     ASSERT_TRUE(QTest::qWaitForWindowActive(run.dialog.get()));
     // A mnemonic "clicks" with a short animation, hence the waits.
     QTest::keyClick(run.dialog.get(), Qt::Key_A, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return run.rowLabels() == QStringList{QStringLiteral("NEW1")}; }));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return run.rowLabels() == QStringList{QStringLiteral("NEW1")}; }));
     // Alt+R switches to the renaming page, whose Add (Alt+A there) asks for an extension.
     QTest::keyClick(run.dialog.get(), Qt::Key_R, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return run.child<QFrame>("frames1")->isVisible(); }));
@@ -834,7 +837,8 @@ TEST(frmOptionsRenaming, deleteExtension_removesFirstMatchIgnoringCase)
         {"otherCaseFirst", QStringLiteral("taz;inf;TAZ"), 2,
          {QStringLiteral("inf"), QStringLiteral("TAZ")}},
         {"onlyOne", QStringLiteral("w"), 0, {}},
-        {"middle", QStringLiteral("cam;fan;fin"), 1, {QStringLiteral("cam"), QStringLiteral("fin")}},
+        {"middle", QStringLiteral("cam;fan;fin"), 1,
+         {QStringLiteral("cam"), QStringLiteral("fin")}},
         // Nothing selected: nothing goes, not even an empty entry.
         {"noneSelected", QStringLiteral("inf;;w"), -1,
          {QStringLiteral("inf"), QString(), QStringLiteral("w")}},
@@ -953,7 +957,8 @@ TEST(frmOptionsRenaming, addThenCancel_inUseButMissingAfterRestart)
         first.prompts.inputAnswers = QStringList{QStringLiteral("pan")};
         first.click("cmdAddRename");
         first.click("cmdExit");
-        EXPECT_EQ(first.rename.trackExts, (QStringList{QStringLiteral("taz"), QStringLiteral("pan")}));
+        EXPECT_EQ(first.rename.trackExts,
+                  (QStringList{QStringLiteral("taz"), QStringLiteral("pan")}));
     }
     Session second(store);
     EXPECT_EQ(second.rename.trackExts, QStringList{QStringLiteral("taz")});
@@ -973,8 +978,10 @@ TEST(frmOptionsScreenshots, bothPages)
     run.show();
     run.click("cmdDefaults");
     run.clickRow(4);
-    ASSERT_TRUE(run.dialog->grab().save(QDir(folder).filePath(QStringLiteral("options-descriptions.png"))));
+    const QDir target(folder);
+    ASSERT_TRUE(
+        run.dialog->grab().save(target.filePath(QStringLiteral("options-descriptions.png"))));
     run.click("optSelFrames1");
     run.clickExtension(8);
-    ASSERT_TRUE(run.dialog->grab().save(QDir(folder).filePath(QStringLiteral("options-renaming.png"))));
+    ASSERT_TRUE(run.dialog->grab().save(target.filePath(QStringLiteral("options-renaming.png"))));
 }
