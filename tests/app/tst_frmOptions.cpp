@@ -5,6 +5,7 @@
 #include "save/Rename.h"
 #include "settings/SqliteStore.h"
 
+#include "QtPrinters.h"
 #include "ScriptedPrompts.h"
 
 #include <QCheckBox>
