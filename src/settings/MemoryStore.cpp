@@ -30,7 +30,8 @@ bool sameName(const QString& a, const QString& b)
 QString MemoryStore::read(const QString& app, const QString& section, const QString& key) const
 {
     for (const Entry& entry : m_entries) {
-        if (sameName(entry.app, app) && sameName(entry.section, section) && sameName(entry.key, key))
+        if (sameName(entry.app, app) && sameName(entry.section, section)
+            && sameName(entry.key, key))
             return entry.value;
     }
     return {};
@@ -45,7 +46,8 @@ bool MemoryStore::write(const QString& app, const QString& section, const QStrin
     }
     m_lastError.clear();
     for (Entry& entry : m_entries) {
-        if (sameName(entry.app, app) && sameName(entry.section, section) && sameName(entry.key, key)) {
+        if (sameName(entry.app, app) && sameName(entry.section, section)
+            && sameName(entry.key, key)) {
             entry.value = value;
             return true;
         }

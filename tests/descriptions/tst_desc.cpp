@@ -89,17 +89,20 @@ const settings::KeyValueList expectedBuiltIns{
     {u"FOGSTART"_s, u"The distance you can see in fog."_s},
     {u"INSTANCERGBPER"_s, u"How much instances receive. 0-100"_s},
     {u"MIRRORS"_s,
-     u"4 numbers. Type(0-1), Mix(0-1), Intensity Start(0-.5), Distance.  Last is how far things can be from mirror to still get mirrored. 0 1 0 256 is a good mirror."_s},
+     u"4 numbers. Type(0-1), Mix(0-1), Intensity Start(0-.5), Distance.  Last is how far "
+     u"things can be from mirror to still get mirrored. 0 1 0 256 is a good mirror."_s},
     {u"MODELRGBPER"_s, u"How much light models receive (eg. Cars, Pickups). 0-100"_s},
     {u"MP3"_s, u"No use. Will not play music."_s},
     {u"NAME"_s, u"The name of the track."_s},
     {u"REDBOOK"_s,
-     u"2 track numbers off the Tarvex CD. Plays random tracks in between and including those 2 numbers. 1-15."_s},
+     u"2 track numbers off the Tarvex CD. Plays random tracks in between and including "
+     u"those 2 numbers. 1-15."_s},
     {u"STARTGRID"_s, u"Unknown. Should be 3 otherwise cars start ontop of each other."_s},
     {u"STARTGRIDREV"_s,
      u"Unknown. Should be 3 otherwise cars start ontop of each other in reversed mode."_s},
     {u"STARTPOS"_s, u"3 numbers. The X,Y,Z coordinates of the starting point."_s},
-    {u"STARTPOSREV"_s, u"3 numbers. The X,Y,Z coordinates of the starting point in reversed mode."_s},
+    {u"STARTPOSREV"_s,
+     u"3 numbers. The X,Y,Z coordinates of the starting point in reversed mode."_s},
     {u"STARTROT"_s, u"Which way cars are facing at start. 0-1."_s},
     {u"STARTROTREV"_s, u"Which way cars are facing at start of reversed race. 0-1."_s},
     {u"VERTFOGEND"_s, u"The lower boundary of fog. The bottom of TE tracks is 0."_s},
@@ -153,7 +156,8 @@ TEST(descStore, lookupIgnoresCaseAndReturnsStoredLabel)
 
 TEST(descStore, appendAndRemoveFailOnDuplicateMissingOrEmptyLabel)
 {
-    desc::Store store = storeWith({{u"NAME"_s, u"n"_s}, {u"MP3"_s, u"m"_s}, {u"REDBOOK"_s, u"r"_s}});
+    desc::Store store =
+        storeWith({{u"NAME"_s, u"n"_s}, {u"MP3"_s, u"m"_s}, {u"REDBOOK"_s, u"r"_s}});
 
     EXPECT_FALSE(store.append({u"name"_s, u"other"_s}));
     EXPECT_FALSE(store.append({QString(), u"no label"_s}));
@@ -183,7 +187,8 @@ TEST(descStore, saveReplacesSectionInStoreOrder_extraKeysGone_otherSettingsKept)
         storeWith({{u"WORLDRGBPER"_s, u"w"_s}, {u"Name"_s, u"new"_s}, {u"FARCLIP"_s, QString()}});
     ASSERT_TRUE(store.saveDescriptions(settings));
 
-    const settings::KeyValueList expected{{u"WORLDRGBPER"_s, u"w"_s}, {u"Name"_s, u"new"_s}, {u"FARCLIP"_s, QString()}};
+    const settings::KeyValueList expected{
+        {u"WORLDRGBPER"_s, u"w"_s}, {u"Name"_s, u"new"_s}, {u"FARCLIP"_s, QString()}};
     EXPECT_EQ(settings.readSection(app2, section), expected);
     EXPECT_EQ(settings.read(app2, u"Other"_s, u"Keep"_s), u"kept"_s);
     EXPECT_EQ(settings.read(u"Tarvex Kite"_s, section, u"Keep"_s), u"kept too"_s);

@@ -156,7 +156,7 @@ TEST_P(StoreBehaviour, namesMatchIgnoringAsciiCase)
         {u"tarvex kite"_s, u"RENAMING"_s, u"ReNaMe TyPe"_s},
     };
     for (const Case& c : spellings) {
-        SCOPED_TRACE(c.app.toStdString() + "/" + c.section.toStdString() + "/" + c.key.toStdString());
+        SCOPED_TRACE(QString(c.app + u'/' + c.section + u'/' + c.key).toStdString());
         EXPECT_EQ(store.read(c.app, c.section, c.key), u"1"_s);
         EXPECT_EQ(store.readSection(c.app, c.section).size(), 2);
     }
@@ -205,7 +205,8 @@ TEST_P(StoreBehaviour, awkwardTextRoundTripsExactly)
         {u"unicode \u00e4\u00df\u20ac"_s, u"\u65e5\u672c \U0001F600"_s},
     };
     for (const auto& pair : pairs)
-        ASSERT_TRUE(store.write(app, u"Odd"_s, pair.first, pair.second)) << store.lastError().toStdString();
+        ASSERT_TRUE(store.write(app, u"Odd"_s, pair.first, pair.second))
+            << store.lastError().toStdString();
     EXPECT_EQ(store.readSection(app, u"Odd"_s), pairs);
     for (const auto& pair : pairs)
         EXPECT_EQ(store.read(app, u"Odd"_s, pair.first), pair.second);
@@ -251,7 +252,9 @@ INSTANTIATE_TEST_SUITE_P(
                      [](const QString& folder) {
                          return std::make_unique<SqliteStore>(folder + u"/settings.sqlite"_s);
                      }}),
-    [](const ::testing::TestParamInfo<StoreFactory>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<StoreFactory>& info) {
+        return std::string(info.param.name);
+    });
 
 // ---------------------------------------------------------------------------------------
 // The file store on its own.
@@ -265,12 +268,14 @@ TEST(SqliteStore, valuesAndOrderSurviveReopening)
         ASSERT_TRUE(store.isPersistent());
         EXPECT_TRUE(store.recoveryNotice().isEmpty());
         for (const char* key : {"WORLDRGBPER", "FARCLIP", "NAME"})
-            ASSERT_TRUE(store.write(u"Tarvex Kite2"_s, u"Descriptions"_s, QLatin1String(key), u"x"_s));
+            ASSERT_TRUE(
+                store.write(u"Tarvex Kite2"_s, u"Descriptions"_s, QLatin1String(key), u"x"_s));
         ASSERT_TRUE(store.write(u"Tarvex Kite2"_s, u"Descriptions"_s, u"farclip"_s, u"far"_s));
     }
     SqliteStore again(path);
     EXPECT_TRUE(again.recoveryNotice().isEmpty());
-    const KeyValueList expected{{u"WORLDRGBPER"_s, u"x"_s}, {u"FARCLIP"_s, u"far"_s}, {u"NAME"_s, u"x"_s}};
+    const KeyValueList expected{
+        {u"WORLDRGBPER"_s, u"x"_s}, {u"FARCLIP"_s, u"far"_s}, {u"NAME"_s, u"x"_s}};
     EXPECT_EQ(again.readSection(u"Tarvex Kite2"_s, u"Descriptions"_s), expected);
     EXPECT_EQ(rawQuery(path, "PRAGMA integrity_check"), u"ok"_s);
 }
@@ -342,10 +347,12 @@ TEST_P(DamagedFile, isMovedAside_freshStoreWorks_noticeGivenOnce)
     {
         SqliteStore store(path);
         EXPECT_TRUE(store.isPersistent());
-        const QStringList aside = filesStartingWith(dir.path(), QLatin1String(GetParam().asidePrefix));
+        const QStringList aside =
+            filesStartingWith(dir.path(), QLatin1String(GetParam().asidePrefix));
         ASSERT_EQ(aside.size(), 1) << QDir(dir.path()).entryList().join(u' ').toStdString();
         EXPECT_EQ(readBytes(dir.path() + QLatin1Char('/') + aside.first()), original);
-        EXPECT_TRUE(store.recoveryNotice().contains(aside.first())) << store.recoveryNotice().toStdString();
+        EXPECT_TRUE(store.recoveryNotice().contains(aside.first()))
+            << store.recoveryNotice().toStdString();
 
         EXPECT_EQ(store.read(app, u"Bulk"_s, u"key1"_s), QString());
         ASSERT_TRUE(store.write(app, u"Current"_s, u"Folder"_s, u"/levels/a"_s));
@@ -370,7 +377,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "settings.sqlite.corrupt-"},
         DamageCase{"textFile",
                    [](const QString& path) {
-                       writeBytes(path, QByteArray("[Renaming]\r\nExtentions=inf;w\r\n").repeated(40));
+                       const QByteArray text("[Renaming]\r\nExtentions=inf;w\r\n");
+                       writeBytes(path, text.repeated(40));
                    },
                    "settings.sqlite.corrupt-"},
         DamageCase{"shortFile", [](const QString& path) { writeBytes(path, "SQLite"); },
@@ -426,9 +434,11 @@ TEST(SqliteStore, unopenableFile_fallsBackToMemoryAndSaysSo)
     QTemporaryDir dir;
     const QString blocker = fileIn(dir, u"plainfile"_s);
     writeBytes(blocker, "not a folder");
-    const QString cases[] = {blocker + u"/settings.sqlite"_s, // a file where the folder should be
-                             dir.path(),                          // a folder where the file should be
-                             QString()};                          // no configuration folder at all
+    const QString cases[] = {
+        blocker + u"/settings.sqlite"_s, // a file where the folder should be
+        dir.path(),                      // a folder where the file should be
+        QString(),                       // no configuration folder at all
+    };
     for (const QString& path : cases) {
         SCOPED_TRACE(path.toStdString());
         SqliteStore store(path);
@@ -547,7 +557,8 @@ TEST(SqliteStoreHelper, DISABLED_ConcurrentWriter)
                 ADD_FAILURE() << store.lastError().toStdString();
         }
         if (i % 30 == 0) {
-            const KeyValueList batch{{u"first"_s, QString::number(i)}, {u"second"_s, QString::number(i)}};
+            const KeyValueList batch{{u"first"_s, QString::number(i)},
+                                     {u"second"_s, QString::number(i)}};
             if (!store.replaceSection(app, u"Batch "_s + tag, batch) && failures++ == 0)
                 ADD_FAILURE() << store.lastError().toStdString();
         }
@@ -663,7 +674,8 @@ TEST(SqliteStore, writerKilledMidWrite_leavesConsistentStore)
             EXPECT_EQ(pairs.at(i).first, u"K%1"_s.arg(i));
             EXPECT_EQ(pairs.at(i).second.section(QLatin1Char(' '), 0, 0), generation);
         }
-        ASSERT_TRUE(store.write(app, u"After"_s, u"k"_s, u"v"_s)) << store.lastError().toStdString();
+        ASSERT_TRUE(store.write(app, u"After"_s, u"k"_s, u"v"_s))
+            << store.lastError().toStdString();
     }
     RecordProperty("journalsLeftByKills", journalsLeft);
 }
