@@ -1,0 +1,91 @@
+#include "BenchSupport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace bench {
+
+double millisecondsBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::string formatMs(double milliseconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, milliseconds < 10 ? "%.2f ms" : "%.1f ms", milliseconds);
+    return text;
+}
+
+std::string formatKb(long kilobytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", double(kilobytes) / 1024.0);
+    return text;
+}
+
+std::string formatRatio(double ratio)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2fx", ratio);
+    return text;
+}
+
+bool Table::print() const
+{
+    const std::vector<std::string> headings{"Figure", "Kite", "Baseline", "Ratio", "Target", ""};
+    std::vector<size_t> widths(headings.size());
+    for (size_t c = 0; c < headings.size(); ++c)
+        widths[c] = headings[c].size();
+    const auto cells = [](const Row& row) {
+        return std::vector<std::string>{row.figure,   row.measured,
+                                        row.baseline, formatRatio(row.ratio),
+                                        row.target,   row.met ? "met" : "MISSED"};
+    };
+    for (const Row& row : m_rows) {
+        const std::vector<std::string> line = cells(row);
+        for (size_t c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], line[c].size());
+    }
+    const auto printLine = [&](const std::vector<std::string>& line) {
+        std::string out = "|";
+        for (size_t c = 0; c < line.size(); ++c)
+            out += " " + line[c] + std::string(widths[c] - line[c].size(), ' ') + " |";
+        std::cout << out << '\n';
+    };
+    printLine(headings);
+    std::string rule = "|";
+    for (size_t width : widths)
+        rule += std::string(width + 2, '-') + "|";
+    std::cout << rule << '\n';
+    bool allMet = true;
+    for (const Row& row : m_rows) {
+        printLine(cells(row));
+        allMet = allMet && row.met;
+    }
+    for (const Row& row : m_rows) {
+        if (!row.note.empty())
+            std::cout << "  " << row.figure << ": " << row.note << '\n';
+    }
+    std::cout << (allMet ? "Every target met.\n" : "Some targets were MISSED.\n");
+    return allMet;
+}
+
+void fail(const std::string& what)
+{
+    std::cerr << "benchmark failed: " << what << std::endl;
+    std::exit(2);
+}
+
+} // namespace bench

@@ -1,0 +1,75 @@
+#include "EditorHarness.h"
+
+#include "app/folderBox.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace bench {
+
+namespace {
+
+template <typename Widget>
+Widget* child(QWidget& window, const char* name)
+{
+    auto* widget = window.findChild<Widget*>(QLatin1String(name));
+    if (!widget)
+        fail(std::string("the main window has no ") + name);
+    return widget;
+}
+
+} // namespace
+
+EditorHarness::EditorHarness(const QString& levels)
+{
+    store.write(QStringLiteral("Tarvex Kite"), QStringLiteral("Current"), QStringLiteral("Folder"),
+                levels);
+    m_window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
+    m_window->Form_Load();
+    m_folders = child<folderBox>(*m_window, "fbMain");
+    m_save = child<QPushButton>(*m_window, "cmdSave");
+    m_folderName = child<QLineEdit>(*m_window, "txtFolder");
+    m_list = child<QTreeWidget>(*m_window, "listviewAttr");
+    settle();
+}
+
+EditorHarness::~EditorHarness() = default;
+
+void EditorHarness::pick(const QString& folder)
+{
+    m_folders->selectedItem = folder;
+    Q_EMIT m_folders->pathChange();
+}
+
+void EditorHarness::typeFolderName(const QString& name)
+{
+    m_folderName->setText(name);
+}
+
+QString EditorHarness::save()
+{
+    prompts.messages.clear();
+    m_save->click();
+    return prompts.messages.isEmpty() ? QString() : prompts.messages.last();
+}
+
+void EditorHarness::showAttributes()
+{
+    child<QPushButton>(*m_window, "optFrames3")->click();
+    settle();
+}
+
+int EditorHarness::attributeRows() const
+{
+    return m_list->topLevelItemCount();
+}
+
+void EditorHarness::settle()
+{
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+} // namespace bench

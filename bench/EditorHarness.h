@@ -1,0 +1,59 @@
+#ifndef KITE_BENCH_EDITORHARNESS_H
+#define KITE_BENCH_EDITORHARNESS_H
+
+#include "BenchSupport.h"
+
+#include "app/frmMain.h"
+#include "descriptions/desc.h"
+#include "document/edit.h"
+#include "save/Rename.h"
+#include "settings/SqliteStore.h"
+
+#include <QString>
+
+#include <memory>
+
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace bench {
+
+// The real main window, started as the program starts it but on a store in memory and with
+// prompts answered silently, and the user's actions a benchmark needs: pick a folder in the
+// folder browser, type a folder name, press Save.
+class EditorHarness
+{
+public:
+    // Starts the editor open on `levels` (a folder without an info file of its own).
+    explicit EditorHarness(const QString& levels);
+    ~EditorHarness();
+
+    edit::State state;
+    desc::Store descriptions;
+    Rename::Settings rename;
+    settings::MemoryStore store;
+    SilentPrompts prompts;
+
+    // A click on a folder in the folder browser: the window loads its track.
+    void pick(const QString& folder);
+    void typeFolderName(const QString& name);
+    // Presses Save; returns the message the window showed.
+    QString save();
+    // Shows the Attributes page, so loading lays out and paints a visible list.
+    void showAttributes();
+    int attributeRows() const;
+    // Lets the window finish what it queued (layout, painting) before the clock stops.
+    static void settle();
+
+private:
+    std::unique_ptr<frmMain> m_window;
+    folderBox* m_folders = nullptr;
+    QPushButton* m_save = nullptr;
+    QLineEdit* m_folderName = nullptr;
+    QTreeWidget* m_list = nullptr;
+};
+
+} // namespace bench
+
+#endif
