@@ -3,12 +3,20 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The pictures live in the app library's resources; a static library's resources are only
+// linked in when something refers to them.
+static void initArtworkResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
 namespace artwork {
 
 namespace {
 
 QPixmap render(const QString& resource, QSize size)
 {
+    initArtworkResources();
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QSvgRenderer renderer(resource);

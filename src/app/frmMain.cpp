@@ -74,6 +74,22 @@ QSlider* slider(QWidget* parent, const char* objectName, int index, int tickInte
     return result;
 }
 
+// The captions were measured for a narrow 8 point font. Where the platform's font is wider
+// and a caption would run under the control it names, its font is made a little smaller.
+void fitBeforeBuddy(QLabel* label)
+{
+    const QWidget* buddy = label->buddy();
+    if (!buddy || buddy->parentWidget() != label->parentWidget() || buddy->x() <= label->x())
+        return;
+    const int room = buddy->x() - label->x() - 2;
+    QFont font = label->font();
+    while (label->sizeHint().width() > room && font.pointSizeF() > 6.5) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        label->setFont(font);
+    }
+    label->resize(std::min(label->width(), room), label->height());
+}
+
 // A page: a frame without caption. Some pages mark a stretch of their sliders with green
 // brackets: two short uprights joined at their lower ends.
 class PageFrame final : public QFrame
@@ -163,6 +179,8 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     buildLightPage(frames[1]);
     buildFogPage(frames[2]);
     buildAttributesPage(frames[3]);
+    for (QLabel* label : findChildren<QLabel*>())
+        fitBeforeBuddy(label);
 
     cmdSave = button(this, "cmdSave", tr("&Save"),
                      QStringLiteral("Save *.inf file and rename files if folder changed"), 120, 6240,

@@ -259,7 +259,9 @@ TEST_F(FrmMainTest, startUp_window_captionSizeIconAndFirstPage)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tarvex Kite"));
     EXPECT_EQ(window->size(), QSize(625, 449));
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    EXPECT_FALSE(window->windowIcon().isNull());
+    const QImage icon = window->windowIcon().pixmap(32, 32).toImage();
+    EXPECT_EQ(icon.size(), QSize(32, 32));
+    EXPECT_GT(icon.pixelColor(16, 16).alpha(), 0) << "the icon picture is missing";
     EXPECT_TRUE(child<QPushButton>("optFrames0")->isChecked());
     EXPECT_TRUE(child<QWidget>("frames0")->isVisible());
     for (const char* hidden : {"frames1", "frames2", "frames3"})
@@ -420,8 +422,12 @@ TEST_F(FrmMainTest, controls_tooltipsAndCaptions)
     for (const auto& [name, text] : labels) {
         auto* label = child<QLabel>(name);
         EXPECT_EQ(label->text(), QLatin1String(text)) << name;
-        // Captions are not clipped by their fixed boxes.
-        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << name;
+        // Captions are not clipped by their boxes, nor run under the control they name.
+        const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+        EXPECT_LE(textWidth, label->width()) << name;
+        if (const QWidget* buddy = label->buddy(); buddy && buddy->x() > label->x()) {
+            EXPECT_LE(label->x() + textWidth, buddy->x()) << name;
+        }
     }
 }
 
@@ -771,6 +777,10 @@ TEST_F(FrmMainTest, attributeList_clickShowsDescriptionFromTheStore)
     EXPECT_EQ(description->text(), QStringLiteral("FARCLIP: How far things are visible"));
     EXPECT_TRUE(description->wordWrap());
     EXPECT_TRUE(list()->font().bold());
+    // The pale background picture is behind the rows.
+    const QBrush background = list()->palette().brush(QPalette::Base);
+    EXPECT_EQ(background.texture().size(), QSize(241, 241));
+    EXPECT_GT(background.texture().toImage().pixelColor(5, 5).lightness(), 230);
     EXPECT_DOUBLE_EQ(list()->font().pointSizeF(), 8.25);
 }
 
