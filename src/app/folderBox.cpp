@@ -67,8 +67,7 @@ class FolderListModel final : public QAbstractListModel
 public:
     explicit FolderListModel(QObject* parent, const QIcon& openIcon, const QIcon& closedIcon)
         : QAbstractListModel(parent), m_openIcon(openIcon), m_closedIcon(closedIcon)
-    {
-    }
+    { }
 
     static constexpr int levelRole = Qt::UserRole + 1;
 
@@ -287,8 +286,8 @@ bool folderBox::setPath(const QString& folder)
     const QString oldFolder = m_path;
     const auto message = [&folder](const OpenError& error) -> QString {
         return QStringLiteral("Error accessing ") + folder + QLatin1Char('\r') + QLatin1Char('\r')
-               + QStringLiteral("Error ") + QString::number(error.code) + QLatin1Char('\r')
-               + error.text;
+            + QStringLiteral("Error ") + QString::number(error.code) + QLatin1Char('\r')
+            + error.text;
     };
     OpenError error;
     while (!openFolder(folder, &error)) {
@@ -402,8 +401,8 @@ bool folderBox::openFolder(const QString& folder, OpenError* error)
         chainTexts.append(name);
     }
     // Hidden folders (names starting with ".") are left out, as a file manager does.
-    const QStringList subfolders = QDir(clean).entryList(
-        QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QStringList subfolders
+        = QDir(clean).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     {
         QScopedValueRollback<bool> guard(objDir->quiet, true);
         m_model->setFolders(chainPaths, chainTexts, clean, subfolders);

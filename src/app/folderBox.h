@@ -95,7 +95,7 @@ private:
 class FolderBoxAccess final : public edit::FolderAccess
 {
 public:
-    explicit FolderBoxAccess(folderBox& box) : m_box(box) {}
+    explicit FolderBoxAccess(folderBox& box) : m_box(box) { }
     QString selectedItem() const override { return m_box.selectedItem; }
     void setSelectedItem(const QString& folder) override { m_box.selectedItem = folder; }
     QString path() const override { return m_box.Path(); }

@@ -115,10 +115,9 @@ protected:
         QPainter painter(this);
         painter.setPen(QPen(QColor(0, 255, 0), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         for (const Bracket& b : m_brackets) {
-            const QPolygon line{QPoint(twips(b.left), twips(b.top)),
-                                QPoint(twips(b.left), twips(b.bottom)),
-                                QPoint(twips(b.right), twips(b.bottom)),
-                                QPoint(twips(b.right), twips(b.top))};
+            const QPolygon line{
+                QPoint(twips(b.left), twips(b.top)), QPoint(twips(b.left), twips(b.bottom)),
+                QPoint(twips(b.right), twips(b.bottom)), QPoint(twips(b.right), twips(b.top))};
             painter.drawPolyline(line);
         }
     }
@@ -131,16 +130,17 @@ private:
 
 frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings& rename,
                  settings::Store& store, Prompts& prompts, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                          | Qt::MSWindowsFixedSizeDialogHint),
-      m_state(state),
-      m_descriptions(descriptions),
-      m_rename(rename),
-      m_store(store),
-      m_prompts(prompts),
-      fbMain(new folderBox(prompts, this)),
-      m_folderAccess(*fbMain)
+    : QWidget(parent,
+              Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                  | Qt::MSWindowsFixedSizeDialogHint)
+    , m_state(state)
+    , m_descriptions(descriptions)
+    , m_rename(rename)
+    , m_store(store)
+    , m_prompts(prompts)
+    , fbMain(new folderBox(prompts, this))
+    , m_folderAccess(*fbMain)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex Kite"));
@@ -172,8 +172,8 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
         {}};
     for (int i = 0; i < 4; ++i) {
         const QByteArray name = "frames" + QByteArray::number(i);
-        frames[i] = place(new PageFrame(this, brackets.at(i)), name.constData(), 2880, 480, 6375,
-                          5655);
+        frames[i]
+            = place(new PageFrame(this, brackets.at(i)), name.constData(), 2880, 480, 6375, 5655);
     }
     buildNamePage(frames[0]);
     buildLightPage(frames[1]);
@@ -183,15 +183,15 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
         fitBeforeBuddy(label);
 
     cmdSave = button(this, "cmdSave", tr("&Save"),
-                     QStringLiteral("Save *.inf file and rename files if folder changed"), 120, 6240,
-                     1215, 375);
+                     QStringLiteral("Save *.inf file and rename files if folder changed"), 120,
+                     6240, 1215, 375);
     cmdNew = button(this, "cmdNew", tr("&New *.inf"),
                     QStringLiteral("Create *.inf file if it doesn't already exist"), 1440, 6240,
                     1215, 375);
     cmdOpt = button(this, "cmdOpt", tr("&Options"), QStringLiteral("Advanced Options"), 2760, 6240,
                     1215, 375);
-    cmdAbout = button(this, "cmdAbout", tr("A&bout"), QStringLiteral("About"), 6720, 6240, 1215,
-                      375);
+    cmdAbout
+        = button(this, "cmdAbout", tr("A&bout"), QStringLiteral("About"), 6720, 6240, 1215, 375);
     cmdExit = button(this, "cmdExit", tr("E&xit"), QStringLiteral("Exit"), 8040, 6240, 1215, 375);
 
     Timer1 = new QTimer(this);
@@ -219,8 +219,8 @@ void frmMain::buildNamePage(QWidget* page)
     infolabels[0] = caption(page, "infolabels0", tr("Name"), 240, 390, 615, 255);
     txtName = textField(page, "txtName", tr("Name"), 1080, 360, 4935, 315);
     auto* Label2 = caption(page, "Label2", tr("Author"), 240, 990, 735, 255);
-    Label2->setToolTip(QStringLiteral(
-        "The author of the current track. Added to Name with a \" by \""));
+    Label2->setToolTip(
+        QStringLiteral("The author of the current track. Added to Name with a \" by \""));
     txtAuthor = textField(page, "txtAuthor", tr("Author"), 1080, 960, 4935, 315);
     auto* Label4 = caption(page, "Label4", tr("Folder"), 240, 1590, 855, 255);
     Label4->setToolTip(QStringLiteral(
@@ -275,7 +275,8 @@ void frmMain::buildFogPage(QWidget* page)
         connect(editSld[i], &QSlider::valueChanged, this, [this, i] { editSld_Change(i); });
     }
     for (int i = 0; i < edit::numericCount; ++i)
-        connect(editNumeric[i], &QLineEdit::textChanged, this, [this, i] { editNumeric_Change(i); });
+        connect(editNumeric[i], &QLineEdit::textChanged, this,
+                [this, i] { editNumeric_Change(i); });
 }
 
 void frmMain::Form_Load()
@@ -336,8 +337,8 @@ void frmMain::cmdSave_Click()
 {
     const QString selected = fbMain->selectedItem;
     const QString parentPath = selected.left(selected.lastIndexOf(QLatin1Char('/')) + 1);
-    const edit::SaveResult result = edit::saveTrack(m_state, *this, m_folderAccess, m_rename,
-                                                    parentPath, txtFolder->text());
+    const edit::SaveResult result
+        = edit::saveTrack(m_state, *this, m_folderAccess, m_rename, parentPath, txtFolder->text());
     m_prompts.information(this, result.message());
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
 }

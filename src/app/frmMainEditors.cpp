@@ -36,8 +36,7 @@ class ValueDelegate final : public QStyledItemDelegate
 public:
     ValueDelegate(QObject* parent, std::function<void(int, const QString&)> committed)
         : QStyledItemDelegate(parent), m_committed(std::move(committed))
-    {
-    }
+    { }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override
@@ -94,8 +93,10 @@ void frmMain::buildAttributesPage(QWidget* page)
     QPalette palette = listviewAttr->palette();
     palette.setBrush(QPalette::Base, QBrush(artwork::attributeBackground()));
     listviewAttr->setPalette(palette);
-    listviewAttr->setItemDelegate(new ValueDelegate(
-        listviewAttr, [this](int row, const QString& text) { listviewAttr_AfterLabelEdit(row, text); }));
+    listviewAttr->setItemDelegate(
+        new ValueDelegate(listviewAttr, [this](int row, const QString& text) {
+            listviewAttr_AfterLabelEdit(row, text);
+        }));
     listviewAttr->viewport()->installEventFilter(this);
     listviewAttr->installEventFilter(this);
 
@@ -143,8 +144,9 @@ void frmMain::editNumeric_Change(int index)
     const QString text = field->text();
     const bool numeric = misc::isNumeric(text);
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Text, numeric ? QApplication::palette().color(QPalette::ButtonText)
-                                             : QColor(255, 0, 0));
+    palette.setColor(QPalette::Text,
+                     numeric ? QApplication::palette().color(QPalette::ButtonText)
+                             : QColor(255, 0, 0));
     field->setPalette(palette);
     if (numeric)
         edit::setTagValue(m_state, *this, QLatin1String(edit::numericTags.at(index)), text);
@@ -168,10 +170,10 @@ void frmMain::picFogColor_Click()
 {
     if (m_state.loading)
         return;
-    const std::optional<edit::Rgb> current =
-        edit::fogColourFrom(edit::getTagValue(m_state, QStringLiteral("fogcolor")));
-    const QColor initial = current ? QColor(current->red, current->green, current->blue)
-                                   : picFogColor->colour();
+    const std::optional<edit::Rgb> current
+        = edit::fogColourFrom(edit::getTagValue(m_state, QStringLiteral("fogcolor")));
+    const QColor initial
+        = current ? QColor(current->red, current->green, current->blue) : picFogColor->colour();
     const QColor chosen = m_prompts.chooseColour(this, initial);
     if (!current)
         return;

@@ -22,9 +22,9 @@ public:
     QList<QColor> colourDialogInitials;
     QStringList inputPrompts;
 
-    QList<bool> retryAnswers;     // consumed front first
-    QList<QColor> colourAnswers;  // consumed front first; invalid colour = cancel
-    QStringList inputAnswers;     // consumed front first
+    QList<bool> retryAnswers; // consumed front first
+    QList<QColor> colourAnswers; // consumed front first; invalid colour = cancel
+    QStringList inputAnswers; // consumed front first
     // Runs inside the Retry/Cancel prompt before it answers, e.g. to repair the folder.
     std::function<void()> onRetryPrompt;
 

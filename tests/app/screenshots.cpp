@@ -81,9 +81,9 @@ int main(int argc, char** argv)
 
     // Pick toytrack in the folder list, as a user does.
     auto* folders = window.findChild<QListView*>(QStringLiteral("objDir"));
-    const QModelIndexList toytrack = folders->model()->match(
-        folders->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("toytrack"), 1,
-        Qt::MatchExactly);
+    const QModelIndexList toytrack
+        = folders->model()->match(folders->model()->index(0, 0), Qt::DisplayRole,
+                                  QStringLiteral("toytrack"), 1, Qt::MatchExactly);
     if (toytrack.isEmpty())
         return 1;
     QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},

@@ -35,8 +35,7 @@ protected:
 
     // A browser opened on `folder` (through the working folder it starts in), shown so
     // that mouse clicks reach its rows.
-    std::unique_ptr<folderBox> openOn(const QString& folder,
-                                      folderBox::VolumeLister volumes = {})
+    std::unique_ptr<folderBox> openOn(const QString& folder, folderBox::VolumeLister volumes = {})
     {
         QDir::setCurrent(folder);
         auto box = volumes ? std::make_unique<folderBox>(prompts, nullptr, volumes)
@@ -111,12 +110,13 @@ TEST_F(FolderBoxTest, opensWorkingFolder_listsChainThenSortedVisibleSubfolders)
     const QStringList chain = canonical.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QStringList expected{QStringLiteral("/")};
     expected += chain;
-    expected += QStringList{QStringLiteral("a\\b"), QStringLiteral("Alpha"),
-                            QStringLiteral("beta"), QStringLiteral("gamma")};
+    expected += QStringList{QStringLiteral("a\\b"), QStringLiteral("Alpha"), QStringLiteral("beta"),
+                            QStringLiteral("gamma")};
     EXPECT_EQ(rowTexts(*box), expected);
     EXPECT_EQ(rowPath(*box, 0), QStringLiteral("/"));
     EXPECT_EQ(rowPath(*box, int(chain.size())), canonical);
-    EXPECT_EQ(rowPath(*box, rowOf(*box, QStringLiteral("a\\b"))), canonical + QStringLiteral("/a\\b"));
+    EXPECT_EQ(rowPath(*box, rowOf(*box, QStringLiteral("a\\b"))),
+              canonical + QStringLiteral("/a\\b"));
     // The open folder's row is the highlighted one.
     EXPECT_EQ(dirList(*box)->currentIndex().row(), int(chain.size()));
 }
@@ -235,8 +235,7 @@ struct FailingPath
     int error;
 };
 
-class FolderBoxFailureTest : public FolderBoxTest,
-                             public ::testing::WithParamInterface<FailingPath>
+class FolderBoxFailureTest : public FolderBoxTest, public ::testing::WithParamInterface<FailingPath>
 {
 };
 
@@ -296,8 +295,8 @@ TEST_F(FolderBoxTest, writePath_unreadableFolder_reportsPermission)
     QFile::setPermissions(locked, QFileDevice::Permissions());
     auto box = openOn(first);
     EXPECT_FALSE(box->setPath(locked));
-    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner);
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_EQ(prompts.retryTexts.size(), 1);
     EXPECT_TRUE(prompts.retryTexts.first().contains(QStringLiteral("\rError ")
                                                     + QString::number(EACCES) + QLatin1Char('\r')));
@@ -319,8 +318,8 @@ TEST_F(FolderBoxTest, volumes_chainStartsAtTheVolumeRoot_andDriveFollowsPath)
     box->selectedItem = QStringLiteral("/kept");
     EXPECT_TRUE(box->setPath(track));
     EXPECT_EQ(box->Drive(), volumeRoot);
-    EXPECT_EQ(rowTexts(*box), (QStringList{volumeRoot, QStringLiteral("levels"),
-                                           QStringLiteral("track")}));
+    EXPECT_EQ(rowTexts(*box),
+              (QStringList{volumeRoot, QStringLiteral("levels"), QStringLiteral("track")}));
     EXPECT_EQ(box->selectedItem, QStringLiteral("/kept"));
 
     // Writing Drive shows another volume and leaves the open folder alone.

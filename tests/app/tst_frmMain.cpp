@@ -125,10 +125,7 @@ protected:
     }
     QTreeWidget* list() const { return child<QTreeWidget>("listviewAttr"); }
     folderBox* browser() const { return child<folderBox>("fbMain"); }
-    QString tag(const char* label) const
-    {
-        return edit::getTagValue(state, QLatin1String(label));
-    }
+    QString tag(const char* label) const { return edit::getTagValue(state, QLatin1String(label)); }
     // The Value column of the first row whose Label column is `label`.
     QString rowValue(const QString& label) const
     {
@@ -227,9 +224,9 @@ TEST_F(FrmMainTest, startUp_storedFolderWithInfoFile_loadsItsTrack)
 
     EXPECT_EQ(browser()->Path(), QDir(toytrack).canonicalPath());
     EXPECT_EQ(browser()->selectedItem, browser()->Path());
-    EXPECT_EQ(rowLabels(), (strings({"NAME", "STARTPOS", "FARCLIP", "FOGSTART", "FOGCOLOR",
-                                        "VERTFOGSTART", "VERTFOGEND", "WORLDRGBPER",
-                                        "MODELRGBPER", "INSTANCERGBPER"})));
+    EXPECT_EQ(rowLabels(),
+              (strings({"NAME", "STARTPOS", "FARCLIP", "FOGSTART", "FOGCOLOR", "VERTFOGSTART",
+                        "VERTFOGEND", "WORLDRGBPER", "MODELRGBPER", "INSTANCERGBPER"})));
     EXPECT_EQ(rowValue(QStringLiteral("FARCLIP")), QStringLiteral("6000"));
     EXPECT_TRUE(child<QPushButton>("cmdSave")->isEnabled());
     EXPECT_FALSE(child<QPushButton>("cmdNew")->isEnabled());
@@ -305,8 +302,7 @@ TEST_F(FrmMainTest, startUp_storedFolderGone_retryAfterItIsBack_loadsIt)
     const QString back = root + QStringLiteral("/levels/back");
     prompts.retryAnswers = {true};
     prompts.onRetryPrompt = [&] {
-        makeTrack(QStringLiteral("levels/back"),
-                         crlfLines({QStringLiteral("NAME Back Again")}));
+        makeTrack(QStringLiteral("levels/back"), crlfLines({QStringLiteral("NAME Back Again")}));
     };
     start(back, emptyFolder);
 
@@ -340,14 +336,15 @@ TEST_P(FrmMainCloseTest, closing_storesTheOpenFolder)
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, FrmMainCloseTest,
-    ::testing::Values(
-        std::pair<const char*, CloseAction>{"closeBox", [](frmMain& w) { w.close(); }},
-        std::pair<const char*, CloseAction>{
-            "exitButton",
-            [](frmMain& w) {
-                QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("cmdExit")),
-                                  Qt::LeftButton);
-            }}),
+    ::testing::Values(std::pair<const char*, CloseAction>{"closeBox",
+                                                          [](frmMain& w) { w.close(); }},
+                      std::pair<const char*, CloseAction>{"exitButton",
+                                                          [](frmMain& w) {
+                                                              QTest::mouseClick(
+                                                                  w.findChild<QPushButton*>(
+                                                                      QStringLiteral("cmdExit")),
+                                                                  Qt::LeftButton);
+                                                          }}),
     [](const auto& info) { return std::string(info.param.first); });
 
 // ---- window furniture --------------------------------------------------------------------
@@ -397,28 +394,36 @@ TEST_F(FrmMainTest, controls_tooltipsAndCaptions)
         {"cmdOpt", QStringLiteral("Advanced Options")},
         {"cmdAbout", QStringLiteral("About")},
         {"cmdExit", QStringLiteral("Exit")},
-        {"Label2", QStringLiteral("The author of the current track. Added to Name with a \" by \"")},
-        {"Label4", QStringLiteral("The fplder the selected track is in. If changed files within "
-                                  "folder will be renamed.")},
+        {"Label2",
+         QStringLiteral("The author of the current track. Added to Name with a \" by \"")},
+        {"Label4",
+         QStringLiteral("The fplder the selected track is in. If changed files within "
+                        "folder will be renamed.")},
     };
     for (const auto& [name, tip] : toolTips)
         EXPECT_EQ(child<QWidget>(name)->toolTip(), tip) << name;
 
     const QList<std::pair<const char*, const char*>> captions{
-        {"cmdSave", "Save"}, {"cmdNew", "New *.inf"}, {"cmdOpt", "Options"},
-        {"cmdAbout", "About"}, {"cmdExit", "Exit"}, {"optFrames0", "Name"},
-        {"optFrames1", "Light"}, {"optFrames2", "Fog"}, {"optFrames3", "Attributes"}};
+        {"cmdSave", "Save"},     {"cmdNew", "New *.inf"}, {"cmdOpt", "Options"},
+        {"cmdAbout", "About"},   {"cmdExit", "Exit"},     {"optFrames0", "Name"},
+        {"optFrames1", "Light"}, {"optFrames2", "Fog"},   {"optFrames3", "Attributes"}};
     for (const auto& [name, text] : captions) {
         auto* button = child<QPushButton>(name);
         EXPECT_EQ(button->text().remove(QLatin1Char('&')), QLatin1String(text)) << name;
         EXPECT_TRUE(button->text().contains(QLatin1Char('&'))) << name << " has no mnemonic";
     }
-    const QList<std::pair<const char*, const char*>> labels{
-        {"Label3", "Select track to edit -"}, {"infolabels0", "Name"}, {"Label2", "Author"},
-        {"Label4", "Folder"}, {"infolabels1", "Distance"}, {"infolabels2", "Fog Start"},
-        {"infolabels3", "Fog Color"}, {"infolabels4", "Vert Fog Start"},
-        {"infolabels5", "Vert Fog End"}, {"infolabels6", "World"}, {"infolabels7", "Model"},
-        {"infolabels8", "Instance"}};
+    const QList<std::pair<const char*, const char*>> labels{{"Label3", "Select track to edit -"},
+                                                            {"infolabels0", "Name"},
+                                                            {"Label2", "Author"},
+                                                            {"Label4", "Folder"},
+                                                            {"infolabels1", "Distance"},
+                                                            {"infolabels2", "Fog Start"},
+                                                            {"infolabels3", "Fog Color"},
+                                                            {"infolabels4", "Vert Fog Start"},
+                                                            {"infolabels5", "Vert Fog End"},
+                                                            {"infolabels6", "World"},
+                                                            {"infolabels7", "Model"},
+                                                            {"infolabels8", "Instance"}};
     for (const auto& [name, text] : labels) {
         auto* label = child<QLabel>(name);
         EXPECT_EQ(label->text(), QLatin1String(text)) << name;
@@ -436,14 +441,14 @@ TEST_F(FrmMainTest, layout_controlsSitWhereTheFormPutsThem)
     startOn(toytrack);
     // left, top, width, height in twips; 15 twips to the pixel.
     const QList<std::pair<const char*, QRect>> twips{
-        {"Label3", {120, 120, 2535, 255}},     {"fbMain", {120, 480, 2655, 5535}},
-        {"optFrames0", {2880, 60, 975, 375}},  {"optFrames3", {6120, 60, 975, 375}},
-        {"frames2", {2880, 480, 6375, 5655}},  {"cmdSave", {120, 6240, 1215, 375}},
-        {"cmdNew", {1440, 6240, 1215, 375}},   {"cmdOpt", {2760, 6240, 1215, 375}},
-        {"cmdAbout", {6720, 6240, 1215, 375}}, {"cmdExit", {8040, 6240, 1215, 375}},
-        {"txtName", {1080, 360, 4935, 315}},   {"txtFolder", {1080, 1560, 4935, 315}},
-        {"editSld0", {1080, 330, 4935, 375}},  {"editSld4", {960, 1560, 5175, 375}},
-        {"picFogColor", {1320, 1560, 615, 615}}, {"editNumeric1", {1320, 3090, 4575, 315}},
+        {"Label3", {120, 120, 2535, 255}},        {"fbMain", {120, 480, 2655, 5535}},
+        {"optFrames0", {2880, 60, 975, 375}},     {"optFrames3", {6120, 60, 975, 375}},
+        {"frames2", {2880, 480, 6375, 5655}},     {"cmdSave", {120, 6240, 1215, 375}},
+        {"cmdNew", {1440, 6240, 1215, 375}},      {"cmdOpt", {2760, 6240, 1215, 375}},
+        {"cmdAbout", {6720, 6240, 1215, 375}},    {"cmdExit", {8040, 6240, 1215, 375}},
+        {"txtName", {1080, 360, 4935, 315}},      {"txtFolder", {1080, 1560, 4935, 315}},
+        {"editSld0", {1080, 330, 4935, 375}},     {"editSld4", {960, 1560, 5175, 375}},
+        {"picFogColor", {1320, 1560, 615, 615}},  {"editNumeric1", {1320, 3090, 4575, 315}},
         {"listviewAttr", {240, 360, 5895, 4695}}, {"lblDesc", {240, 5085, 5895, 420}},
     };
     for (const auto& [name, rect] : twips) {
@@ -467,11 +472,11 @@ TEST_F(FrmMainTest, keyboard_tabVisitsControlsInOrder)
     for (QWidget* widget : order)
         if (!widget->objectName().isEmpty())
             names.append(widget->objectName());
-    const QStringList expected = strings({"objDrive", "objDir", "optFrames0", "optFrames1", "optFrames2",
-                               "optFrames3", "txtName", "txtAuthor", "txtFolder", "editSld2",
-                               "editSld3", "editSld4", "editSld0", "editSld1", "picFogColor",
-                               "editNumeric0", "editNumeric1", "listviewAttr", "cmdSave",
-                               "cmdNew", "cmdOpt", "cmdAbout", "cmdExit"});
+    const QStringList expected = strings(
+        {"objDrive", "objDir",    "optFrames0",  "optFrames1",   "optFrames2",   "optFrames3",
+         "txtName",  "txtAuthor", "txtFolder",   "editSld2",     "editSld3",     "editSld4",
+         "editSld0", "editSld1",  "picFogColor", "editNumeric0", "editNumeric1", "listviewAttr",
+         "cmdSave",  "cmdNew",    "cmdOpt",      "cmdAbout",     "cmdExit"});
     QStringList relevant;
     for (const QString& name : names)
         if (expected.contains(name))
@@ -565,9 +570,9 @@ TEST_F(FrmMainTest, numericField_redWhileNotNumeric_storesOnlyNumbers)
         const char* stored;
         bool isRed;
     };
-    for (const Step& step : {Step{'-', "-2000", true}, Step{'2', "-2", false},
-                             Step{'0', "-20", false}, Step{'x', "-20", true},
-                             Step{'\b', "-20", false}}) {
+    for (const Step& step :
+         {Step{'-', "-2000", true}, Step{'2', "-2", false}, Step{'0', "-20", false},
+          Step{'x', "-20", true}, Step{'\b', "-20", false}}) {
         if (step.key == '\b')
             QTest::keyClick(field, Qt::Key_Backspace);
         else
@@ -688,14 +693,13 @@ TEST_P(FrmMainSliderTest, slider_mouseClickOnGroove_andWheel_store)
     expectStored(before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sliders, FrmMainSliderTest,
-    ::testing::Values(SliderCase{0, "farclip", 0, 20000, 2000},
-                      SliderCase{1, "fogstart", 0, 20000, 2000},
-                      SliderCase{2, "worldrgbper", 0, 100, 10},
-                      SliderCase{3, "modelrgbper", 0, 100, 10},
-                      SliderCase{4, "instancergbper", 0, 100, 10}),
-    [](const auto& info) { return std::string(info.param.tag); });
+INSTANTIATE_TEST_SUITE_P(Sliders, FrmMainSliderTest,
+                         ::testing::Values(SliderCase{0, "farclip", 0, 20000, 2000},
+                                           SliderCase{1, "fogstart", 0, 20000, 2000},
+                                           SliderCase{2, "worldrgbper", 0, 100, 10},
+                                           SliderCase{3, "modelrgbper", 0, 100, 10},
+                                           SliderCase{4, "instancergbper", 0, 100, 10}),
+                         [](const auto& info) { return std::string(info.param.tag); });
 
 TEST_F(FrmMainTest, slider_tagMissingFromFile_changesNothing)
 {
@@ -743,7 +747,7 @@ TEST_F(FrmMainTest, fogColour_cancelledDialog_rewritesTheOpenedColour)
 TEST_F(FrmMainTest, fogColour_unreadableValue_dialogOpensButAnswerIsIgnored)
 {
     makeTrack(QStringLiteral("levels/badfog"),
-                     crlfLines({QStringLiteral("FOGCOLOR 64 64"), QStringLiteral("FARCLIP 10")}));
+              crlfLines({QStringLiteral("FOGCOLOR 64 64"), QStringLiteral("FARCLIP 10")}));
     startOn(root + QStringLiteral("/levels/badfog"));
     showPage(2);
     const QString captionBefore = child<QLabel>("lblfogcolor")->text();
@@ -764,7 +768,7 @@ TEST_F(FrmMainTest, attributeList_clickShowsDescriptionFromTheStore)
     store.write(QStringLiteral("Tarvex Kite2"), QStringLiteral("Descriptions"),
                 QStringLiteral("FARCLIP"), QStringLiteral("How far things are visible"));
     makeTrack(QStringLiteral("levels/cases"),
-                     crlfLines({QStringLiteral("farclip 100"), QStringLiteral("MIRRORS 0 1 0 256")}));
+              crlfLines({QStringLiteral("farclip 100"), QStringLiteral("MIRRORS 0 1 0 256")}));
     startOn(root + QStringLiteral("/levels/cases"));
     showPage(3);
     auto* description = child<QLabel>("lblDesc");
@@ -833,8 +837,7 @@ TEST_F(FrmMainTest, attributeList_doubleClickOnEmptySpace_editsTheSelectedRowOnl
     ASSERT_EQ(view->itemAt(belowRows), nullptr);
 
     // A current row that is not selected is not edited.
-    view->selectionModel()->setCurrentIndex(view->model()->index(1, 0),
-                                            QItemSelectionModel::Clear);
+    view->selectionModel()->setCurrentIndex(view->model()->index(1, 0), QItemSelectionModel::Clear);
     ASSERT_TRUE(view->selectedItems().isEmpty());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, belowRows);
     QTest::qWait(20);
@@ -857,8 +860,8 @@ TEST_F(FrmMainTest, attributeList_doubleClickOnEmptySpace_editsTheSelectedRowOnl
 TEST_F(FrmMainTest, attributeList_repeatedLabels_eachRowEditsItsOwnLine)
 {
     makeTrack(QStringLiteral("levels/twice"),
-                     crlfLines({QStringLiteral("STARTPOS 1 1 1"), QStringLiteral("FARCLIP 10"),
-                                QStringLiteral("STARTPOS 2 2 2")}));
+              crlfLines({QStringLiteral("STARTPOS 1 1 1"), QStringLiteral("FARCLIP 10"),
+                         QStringLiteral("STARTPOS 2 2 2")}));
     startOn(root + QStringLiteral("/levels/twice"));
     ASSERT_EQ(list()->topLevelItemCount(), 3);
 
@@ -1003,7 +1006,8 @@ TEST_F(QtPromptsTest, retryOrCancel_realMessageBox)
         EXPECT_EQ(box->standardButtons(), QMessageBox::Retry | QMessageBox::Cancel);
         box->button(QMessageBox::Retry)->click();
     });
-    EXPECT_TRUE(prompts.retryOrCancel(nullptr, QStringLiteral("Error accessing /x\r\rError 2\rNo such")));
+    EXPECT_TRUE(
+        prompts.retryOrCancel(nullptr, QStringLiteral("Error accessing /x\r\rError 2\rNo such")));
     EXPECT_EQ(seenTitle, QStringLiteral("Tarvex Kite"));
     EXPECT_EQ(shownText, QStringLiteral("Error accessing /x\n\nError 2\nNo such"));
 
