@@ -775,6 +775,11 @@ TEST_F(FrmMainTest, attributeList_clickShowsDescriptionFromTheStore)
     EXPECT_EQ(rowLabels(), (strings({"farclip", "MIRRORS"})));
     EXPECT_TRUE(description->text().isEmpty());
 
+    clickRow(1); // no description: nothing is shown
+    EXPECT_TRUE(description->text().isEmpty());
+    QTest::keyClick(list(), Qt::Key_Up); // the keyboard shows descriptions too
+    EXPECT_EQ(description->text(), QStringLiteral("FARCLIP: How far things are visible"));
+    description->clear();
     clickRow(0);
     EXPECT_EQ(description->text(), QStringLiteral("FARCLIP: How far things are visible"));
     clickRow(1); // no description: the previous one stays
