@@ -986,16 +986,17 @@ protected:
     template <typename Dialog>
     void whenShown(std::function<void(Dialog*)> answer)
     {
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [this, answer, poll] {
+        auto* poll = new QTimer(qApp);
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, answer, poll] {
             if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
                 seenTitle = dialog->windowTitle();
                 answer(dialog);
-            } else {
-                QTimer::singleShot(10, qApp, *poll);
             }
-        };
-        QTimer::singleShot(0, qApp, *poll);
+        });
+        poll->start();
     }
 
     QtPrompts prompts;
