@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QAbstractItemView>
 
 namespace bench {
 
@@ -31,7 +31,7 @@ EditorHarness::EditorHarness(const QString& levels)
     m_folders = child<folderBox>(*m_window, "fbMain");
     m_save = child<QPushButton>(*m_window, "cmdSave");
     m_folderName = child<QLineEdit>(*m_window, "txtFolder");
-    m_list = child<QTreeWidget>(*m_window, "listviewAttr");
+    m_list = child<QAbstractItemView>(*m_window, "listviewAttr");
     settle();
 }
 
@@ -63,7 +63,7 @@ void EditorHarness::showAttributes()
 
 int EditorHarness::attributeRows() const
 {
-    return m_list->topLevelItemCount();
+    return m_list->model()->rowCount();
 }
 
 void EditorHarness::settle()

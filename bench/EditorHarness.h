@@ -15,7 +15,7 @@
 
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class QAbstractItemView;
 
 namespace bench {
 
@@ -51,7 +51,7 @@ private:
     folderBox* m_folders = nullptr;
     QPushButton* m_save = nullptr;
     QLineEdit* m_folderName = nullptr;
-    QTreeWidget* m_list = nullptr;
+    QAbstractItemView* m_list = nullptr; // the attribute list, whatever view shows it
 };
 
 } // namespace bench

@@ -17,9 +17,6 @@
 
 int main(int argc, char** argv)
 {
-    // The program's pictures are compiled into the app library; a static library's resources
-    // are registered only when asked for by name.
-    Q_INIT_RESOURCE(resources);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvex Kite"));
     QApplication::setWindowIcon(artwork::kiteIcon());

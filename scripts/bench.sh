@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${KITE_BENCH_DIR:-$root/build-bench}"
 jobs="${KITE_JOBS:-2}"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKITE_BENCH=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKITE_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --parallel "$jobs" --target bench_kite >/dev/null
 # Offscreen for the benchmark and both start-up programs alike; bench_kite points the
 # settings of every process it runs at a throw-away folder.
