@@ -3,50 +3,34 @@
 
 #include "app/Prompts.h"
 
-#include <QColor>
-#include <QList>
-#include <QString>
 #include <QStringList>
 
 #include <functional>
 
-// Answers the editor's prompts from a script and records what was asked, so GUI tests run
-// without modal dialogs. An unscripted Retry/Cancel is answered with Cancel, an unscripted
-// colour dialog with its initial colour (as cancelling does), an unscripted input box with
-// empty text.
+// Answers the editor's prompts from scripts (front first) and records what was asked. Unscripted
+// (or an invalid colour): Cancel, the dialog's initial colour, empty text.
 class ScriptedPrompts final : public Prompts
 {
 public:
-    QStringList informationTexts;
-    QStringList retryTexts;
-    QList<QColor> colourDialogInitials;
-    QStringList inputPrompts;
-
-    QList<bool> retryAnswers; // consumed front first
-    QList<QColor> colourAnswers; // consumed front first; invalid colour = cancel
-    QStringList inputAnswers; // consumed front first
-    // Runs inside the Retry/Cancel prompt before it answers, e.g. to repair the folder.
-    std::function<void()> onRetryPrompt;
+    QStringList informationTexts, retryTexts, inputPrompts, inputAnswers;
+    QList<QColor> colourDialogInitials, colourAnswers;
+    QList<bool> retryAnswers;
+    std::function<void()> onRetryPrompt; // runs inside Retry/Cancel, e.g. to mend the folder
 
     void information(QWidget*, const QString& text) override { informationTexts.append(text); }
-
     bool retryOrCancel(QWidget*, const QString& text) override
     {
         retryTexts.append(text);
         if (onRetryPrompt)
             onRetryPrompt();
-        return retryAnswers.isEmpty() ? false : retryAnswers.takeFirst();
+        return !retryAnswers.isEmpty() && retryAnswers.takeFirst();
     }
-
     QColor chooseColour(QWidget*, const QColor& initial) override
     {
         colourDialogInitials.append(initial);
-        if (colourAnswers.isEmpty())
-            return initial;
-        const QColor answer = colourAnswers.takeFirst();
+        const QColor answer = colourAnswers.isEmpty() ? QColor() : colourAnswers.takeFirst();
         return answer.isValid() ? answer : initial;
     }
-
     QString inputText(QWidget*, const QString& prompt) override
     {
         inputPrompts.append(prompt);

@@ -1,8 +1,7 @@
-// Shoots the editor window for the documentation: the real window on a copy of the sample
-// track, one picture per page. Run it on a display (e.g. xvfb-run -a -s "-screen 0 1024x768x24"):
-//     kite_screenshots <samples/levels> <output folder>
-// It writes name.png, light.png, fog.png and attributes.png.
-#include "app/Artwork.h"
+// Shoots the editor on the sample track for the documentation: each page of the window, then
+// both pages of the options dialog. Run it on a display, e.g.
+//     xvfb-run -a -s "-screen 0 1024x768x24" kite_screenshots <samples/levels> <output folder>
+#include "GuiTest.h"
 #include "app/Prompts.h"
 #include "app/frmMain.h"
 #include "descriptions/desc.h"
@@ -10,100 +9,39 @@
 #include "save/Rename.h"
 #include "settings/SqliteStore.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QListView>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTextStream>
-#include <QTreeWidget>
-
-#include <cstdio>
-
-namespace {
-
-bool copyTree(const QString& source, const QString& to)
-{
-    const QString from = QDir(source).absolutePath();
-    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarvex Kite"));
-    QApplication::setWindowIcon(artwork::kiteIcon());
     const QStringList args = QApplication::arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: kite_screenshots <samples/levels> <output folder>\n");
-        return 2;
-    }
-    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/kite-samples-XXXXXX"));
-    const QString levels = work.path() + QStringLiteral("/levels");
-    if (!work.isValid() || !copyTree(args.at(1), levels)) {
-        std::fprintf(stderr, "cannot copy the sample levels\n");
-        return 1;
-    }
-    const QString output = QDir(args.at(2)).absolutePath();
-    QDir().mkpath(output);
-
-    // The built-in descriptions, as a user who pressed "Defaults" once has them.
-    settings::MemoryStore store;
+    if (args.size() != 3 || !QDir::setCurrent(args[1]) || !QDir().mkpath(args[2]))
+        qFatal("usage: kite_screenshots <samples/levels> <output folder>");
+    settings::MemoryStore store; // the built-in descriptions, as after pressing Defaults once
     for (const cDesc& entry : desc::Store::builtInDescriptions())
         store.write(desc::appName, desc::sectionName, entry.forTag, entry.tagDesc);
     edit::State state;
     desc::Store descriptions;
     Rename::Settings rename;
     QtPrompts prompts;
-
-    if (!QDir::setCurrent(levels)) {
-        std::fprintf(stderr, "cannot open the copied levels folder\n");
-        return 1;
-    }
     frmMain window(state, descriptions, rename, store, prompts);
     window.Form_Load();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
-
-    // Pick toytrack in the folder list, as a user does.
-    auto* folders = window.findChild<QListView*>(QStringLiteral("objDir"));
-    const QModelIndexList toytrack
-        = folders->model()->match(folders->model()->index(0, 0), Qt::DisplayRole,
-                                  QStringLiteral("toytrack"), 1, Qt::MatchExactly);
-    if (toytrack.isEmpty())
-        return 1;
-    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},
-                      folders->visualRect(toytrack.first()).center());
-
-    const QStringList pages{QStringLiteral("name"), QStringLiteral("light"), QStringLiteral("fog"),
-                            QStringLiteral("attributes")};
-    for (int i = 0; i < pages.size(); ++i) {
-        auto* button = window.findChild<QPushButton*>(QStringLiteral("optFrames%1").arg(i));
-        QTest::mouseClick(button, Qt::LeftButton);
-        if (pages.at(i) == QStringLiteral("attributes")) {
-            auto* list = window.findChild<QTreeWidget*>(QStringLiteral("listviewAttr"));
-            const QRect row = list->visualItemRect(list->topLevelItem(2));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
-        }
+    auto* folders = child<QListView>(&window, u"objDir"_s);
+    clickRow(folders, columnTexts(folders).indexOf(u"toytrack"_s));
+    QWidget* options = child(&window, u"frmOptions"_s);
+    options->show();
+    const struct { QWidget* shown; QString button, list; int row; QString file; } shots[]{
+        {&window, u"optFrames0"_s, {}, 0, u"name"_s}, {&window, u"optFrames1"_s, {}, 0, u"light"_s},
+        {&window, u"optFrames2"_s, {}, 0, u"fog"_s},
+        {&window, u"optFrames3"_s, u"listviewAttr"_s, 2, u"attributes"_s},
+        {options, {}, u"listviewDesc"_s, 4, u"options-descriptions"_s},
+        {options, u"optSelFrames1"_s, u"lstExts"_s, 8, u"options-renaming"_s}};
+    for (const auto& shot : shots) {
+        if (!shot.button.isEmpty())
+            QTest::mouseClick(child(shot.shown, shot.button), Qt::LeftButton);
+        if (!shot.list.isEmpty())
+            clickRow(child<QAbstractItemView>(shot.shown, shot.list), shot.row);
         QTest::qWait(100);
-        const QString file = output + QLatin1Char('/') + pages.at(i) + QStringLiteral(".png");
-        if (!window.grab().save(file))
+        if (!shot.shown->grab().save(QDir(args[2]).filePath(shot.file + u".png"_s)))
             return 1;
-        QTextStream(stdout) << file << '\n';
     }
     return 0;
 }
