@@ -43,7 +43,7 @@ TEST(misc, splitPart_followsTheFlags)
         {u"x/a/b", u"/", false, false, true, u"x/a/"}, {u"x/a/b", u"/", true, true, false, u"a/b"},
         {u"x/a/b", u"/", false, false, false, u"x/a"}, {u"x/a/b", u"/", false, true, true, u"x/"},
         {u"Toy by Ann by Bob", u" by ", true, true, false, u"Ann by Bob"},
-        {u"Toy by Ann by Bob", u" by ", false, false, false, u"Toy by Ann"},
+        {u"Toy by Ann by Bob", u" by ", false, false, true, u"Toy by Ann by "},
     };
     for (const auto& c : cases)
         EXPECT_EQ(misc::splitPart(u(c.text), u(c.delim), c.after, c.first, c.keep), u(c.out))

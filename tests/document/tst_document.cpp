@@ -1,0 +1,355 @@
+// The info file end to end: the line grammar and line rule, loading real track folders,
+// the bytes saving produces, and the binding between the tags and the window's editors.
+#include "document/edit.h"
+#include "util/misc.h"
+
+#include "support/TempTrack.h"
+
+#include <QFile>
+#include <QScopedValueRollback>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using edit::Rgb;
+
+// Failures show text with control codes and non-ASCII characters as \uXXXX.
+void PrintTo(const QString& text, std::ostream* out)
+{
+    for (const QChar c : QString(u'"' + text + u'"'))
+        *out << (c.unicode() < 127 && c.isPrint()
+                     ? QString(c)
+                     : u"\\u%1"_s.arg(uint(c.unicode()), 4, 16, QChar(u'0'))).toStdString();
+}
+
+namespace {
+
+cInfTag parsed(const QString& line)
+{
+    cInfTag tag;
+    tag.setOrigLine(line);
+    return tag;
+}
+
+// "label|value|comment" of each record, one per line; takes a TagList or {tag, ...}.
+template <typename Tags = std::initializer_list<cInfTag>>
+QString fields(const Tags& tags)
+{
+    QStringList lines;
+    for (const cInfTag& tag : tags)
+        lines.append(tag.tagLabel + u'|' + tag.tagValue + u'|' + tag.tagComment);
+    return lines.join(u'\n');
+}
+
+TEST(cInfTag, parsesLinesByTheGrammar)
+{
+    const struct { QString line, fields; } cases[] = {
+        {u"NAME\t'Toy World 1'"_s, u"NAME|'Toy World 1'|"_s}, {u"MP3"_s, u"MP3||"_s},
+        {u"FOGCOLOR 0 0 0     ; black"_s, u"FOGCOLOR|0 0 0|; black"_s},
+        {u"   ; comment only"_s, u"||; comment only"_s}, {u" \t \t "_s, u"||"_s},
+        {u"NAME 'A;B'"_s, u"NAME|'A|;B'"_s}, // quotes mean nothing to the reader
+        {u"FOGCOLOR 1  2 3"_s, u"FOGCOLOR|1  2 3|"_s}, {u"X ;a;b ; "_s, u"X||;a;b ;"_s},
+        {u"AB CD\tE"_s, u"AB|CD\tE|"_s}, {u"AB\tCD E"_s, u"AB|CD E|"_s}, // the first one splits
+        {u"\t STARTPOS\t1 2 3\t "_s, u"STARTPOS|1 2 3|"_s}, {u"A\x01 B\x01"_s, u"A|B|"_s},
+        {u"A\x01" u"B C"_s, u"A\x01" u"B|C|"_s}, {u"A\u00a0B C"_s, u"A\u00a0B|C|"_s},
+        {u"NAME\t\t'Caf\u00e9 \u20ac'\t\t; \u00e9"_s, u"NAME|'Caf\u00e9 \u20ac'|; \u00e9"_s},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fields({parsed(c.line)}), c.fields) << testing::PrintToString(c.line);
+}
+
+TEST(cInfTag, formatLine_tabsAtEveryWidthBoundary)
+{
+    // Values start at column 16 and comments at column 40 (tab stops every 8); long labels
+    // keep one tab, first parts 40 to 47 wide get none, wider ones one.
+    const std::pair<int, int> labels[] = {{7, 2}, {8, 1}, {15, 1}, {16, 1}, {23, 1}, {24, 1}};
+    for (const auto& [length, tabs] : labels) {
+        const QString label(length, u'L');
+        EXPECT_EQ(parsed(label + u" v"_s).formatLine(), label + QString(tabs, u'\t') + u'v');
+    }
+    const std::pair<int, int> widths[] = {{5, 5},  {8, 4},  {16, 3}, {24, 2}, {31, 2}, {32, 1},
+                                          {39, 1}, {40, 0}, {47, 0}, {48, 1}, {200, 1}};
+    for (const auto& [width, tabs] : widths) {
+        const QString first = u"ABC\t\t"_s + QString(width - 5, u'9'); // "ABC", 2 tabs, value
+        EXPECT_EQ(parsed(first + u"; c"_s).formatLine(), first + QString(tabs, u'\t') + u"; c"_s);
+    }
+}
+
+TEST(cInfTag, anyLineSurvivesFormatAndParse)
+{
+    // Random lines over an alphabet that stresses the grammar; the seed keeps runs alike.
+    const QString alphabet = u"ABCxyz019 \t\t  ;;'\"=-.,\x01\x1f\x7f\r\n\u00a0\u00e9\u20ac"_s;
+    std::mt19937 random(20240611u);
+    for (int i = 0; i < 20000; ++i) {
+        QString line;
+        for (auto n = random() % 71; n > 0; --n)
+            line += alphabet.at(random() % alphabet.size());
+        const cInfTag first = parsed(line);
+        if (first.tagLabel.isEmpty())
+            continue; // blank and comment-only lines are never written
+        ASSERT_EQ(fields({parsed(first.formatLine())}), fields({first}))
+            << testing::PrintToString(line);
+        // A value typed in the editor (no ";") reads back without whitespace at its ends.
+        cInfTag edited = first;
+        edited.tagValue = line.remove(u';');
+        const QString out = edited.formatLine();
+        ASSERT_EQ(parsed(out).tagValue, misc::trimWhite(line)) << testing::PrintToString(out);
+    }
+}
+
+// Stands in for the window: keeps what each editor shows and, like the window's change
+// handlers, writes a changed name or slider back unless the program is filling controls.
+struct View : edit::EditorView
+{
+    explicit View(edit::State& state) : state(state) {}
+    void showNameAndAuthor(const QString& newName, const QString& newAuthor) override
+    {
+        std::tie(name, author) = std::tie(newName, newAuthor);
+        if (!state.loading)
+            edit::setTagValue(state, *this, u"name"_s, edit::joinNameAndAuthor(name, author));
+    }
+    void setSliderPosition(int index, int position) override
+    {
+        sliders.at(index) = position;
+        if (!state.loading)
+            edit::setTagValue(state, *this, QString::fromLatin1(edit::sliderTags.at(index)),
+                              QString::number(position));
+    }
+    void setRowValue(int row, const QString& value) override
+    {
+        ASSERT_TRUE(row >= 0 && row < rows.size()) << row;
+        rows[row][2] = value;
+    }
+    void appendRow(const QString& key, const QString& label, const QString& value) override
+    {
+        EXPECT_TRUE(state.loading) << "the program fills the list";
+        rows.append({key, label, value});
+    }
+    void showFolderName(const QString& text) override { folder = text; }
+    QString selectedFolder() const override { return selected; }
+    void setNumericText(int index, const QString& text) override { numerics.at(index) = text; }
+    void showFogSwatch(Rgb colour) override { swatch = colour; }
+    void showFogCaption(const QString& text) override { caption = text; }
+    void clearRows() override { rows.clear(); }
+
+    edit::State& state;
+    QString selected, name, author, folder, caption;
+    std::array<int, edit::sliderCount> sliders{};
+    std::array<QString, edit::numericCount> numerics;
+    Rgb swatch;
+    QList<QStringList> rows;
+};
+
+const QByteArray fullTrack = "NAME 'Toy World by Ann'\r\nSTARTPOS 1 2 3 ; a\r\nstartpos 4 5 6\r\n"
+                             "FARCLIP 6000.5 ; far\r\nFOGSTART 6001.5\r\nFOGCOLOR 300 128 0\r\n"
+                             "VERTFOGSTART -2000\r\nVERTFOGEND abc\r\nWORLDRGBPER 99.5\r\n"
+                             "MODELRGBPER 101\r\nINSTANCERGBPER 0.5\r\n";
+
+class Track : public testing::Test
+{
+protected:
+    QString load(const QString& folder)
+    {
+        view.selected = folder;
+        return edit::loadTrack(state, view, folder);
+    }
+    // One row per record in document order: lower-case key, label, value.
+    QList<QStringList> rowsOfDocument() const
+    {
+        QList<QStringList> rows;
+        for (const cInfTag& tag : state.tagList)
+            rows.append({tag.tagLabel.toLower(), tag.tagLabel, tag.tagValue});
+        return rows;
+    }
+    void expectCleared() const
+    {
+        EXPECT_EQ(QStringList({view.name, view.author, view.folder, view.numerics[0],
+                               view.numerics[1], view.caption}),
+                  QStringList({{}, {}, {}, {}, {}, u"Red:\nGreen:\nBlue:"_s}));
+        EXPECT_TRUE(view.sliders == decltype(view.sliders){} && view.swatch == Rgb{});
+        EXPECT_TRUE(view.rows.isEmpty() && !state.loading);
+    }
+
+    TempLevels levels;
+    edit::State state;
+    View view{state};
+};
+
+TEST_F(Track, loadsEveryTagLineInFileOrder)
+{
+    const auto ansi = edit::Encoding::Windows1252, utf8 = edit::Encoding::Utf8;
+    const QString cafe = u"NAME|'Caf\u00e9 \u20ac'|\nMP3|x|; \u00e9"_s;
+    struct Case { QString folder; QByteArray bytes; QString fields; edit::Encoding encoding; };
+    const Case cases[] = {
+        {u"crlf"_s, "; head\r\n\r\nNAME\t'Toy by Ann'\r\nFARCLIP\t6000 ; far\r\n",
+         u"NAME|'Toy by Ann'|\nFARCLIP|6000|; far"_s, ansi},
+        {u"lf"_s, "NAME\tLine Feeds\nFARCLIP 5000\n", u"NAME|Line Feeds|\nFARCLIP|5000|"_s, ansi},
+        {u"lone.cr"_s, "NAME\tReturns\rFARCLIP 4000\r", u"NAME|Returns|\nFARCLIP|4000|"_s, ansi},
+        {u"mixedNoFinal"_s, "A 1\r\r\nB 2\n\rC 3", u"A|1|\nB|2|\nC|3|"_s, ansi},
+        {u"empty"_s, "", QString(), ansi},
+        {u"comments"_s, ";---\r\n; only\r\n\r\n  \t\r\n   ; indented\r\n", QString(), ansi},
+        {u"repeated"_s, "NAME Two\r\nSTARTPOS 1 ; a\r\nX 1\r\nstartpos 2 ; b\r\nSTARTPOS 3\r\n",
+         u"NAME|Two|\nSTARTPOS|1|; a\nX|1|\nstartpos|2|; b\nSTARTPOS|3|"_s, ansi},
+        {u"ansi"_s, "NAME\t'Caf\xE9 \x80'\r\nMP3 x ; \xE9\r\n", cafe, ansi},
+        {u"utf8"_s, "NAME\t'Caf\xC3\xA9 \xE2\x82\xAC'\r\nMP3 x ; \xC3\xA9\r\n", cafe, utf8},
+        {u"bom"_s, "\xEF\xBB\xBFNAME Toy\r\n", u"NAME|Toy|"_s, utf8}, // the mark is no label
+        {u"badUtf8"_s, "A \xC3\xA9\xC3\x28", u"A|\u00c3\u00a9\u00c3(|"_s, ansi},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString());
+        EXPECT_EQ(load(levels.makeTrack(c.folder, c.bytes)), QString());
+        EXPECT_TRUE(state.fileLoaded && !state.loading);
+        EXPECT_EQ(state.encoding, c.encoding);
+        EXPECT_EQ(fields(state.tagList), c.fields);
+        EXPECT_EQ(view.rows, rowsOfDocument());
+    }
+}
+
+TEST_F(Track, folderWithoutReadableInfoFileEmptiesEverything)
+{
+    // An absent or unusable file is no error; one that exists but cannot be read is reported.
+    const QString base = levels.path() + u'/';
+    for (const char* name : {".hidden", "wild*", "noPermission", "tooLarge"})
+        levels.makeTrack(QLatin1String(name), "NAME x\r\n");
+    const QString locked = base + u"noPermission/noPermission.inf"_s;
+    const bool denied = QFile::setPermissions(locked, {}) && !QFile(locked).open(QFile::ReadOnly);
+    if (!denied) // root reads it all the same: it stands for an absent file then
+        QFile::remove(locked);
+    ASSERT_TRUE(QFile(base + u"tooLarge/tooLarge.inf"_s).resize(16 * 1024 * 1024 + 1)); // sparse
+    levels.makeFolder(u"isPipe"_s); // opening a pipe to read it would wait for ever
+    ASSERT_EQ(::mkfifo(QFile::encodeName(base + u"isPipe/isPipe.inf"_s).constData(), 0644), 0);
+    // The process's memory file opens but fails to read at offset 0, even for root.
+    levels.makeFolder(u"readError"_s);
+    QFile::link(u"/proc/self/mem"_s, base + u"readError/readError.inf"_s);
+    const std::pair<const char*, bool> cases[] = {
+        {".hidden", false}, {"wild*", false}, {"isPipe", false}, {"missing", false}, {"", false},
+        {"tooLarge", true}, {"readError", true}, {"noPermission", denied},
+    };
+    for (const auto& [name, reported] : cases) {
+        SCOPED_TRACE(name);
+        const QString folder = *name ? base + QString::fromLatin1(name) : QString();
+        ASSERT_EQ(load(levels.makeTrack(u"full"_s, fullTrack)), QString());
+        const QString reason = load(folder);
+        EXPECT_TRUE(reported ? reason.contains(edit::infoFilePath(folder)) : reason.isEmpty())
+            << reason.toStdString();
+        EXPECT_TRUE(!state.fileLoaded && state.tagList.isEmpty());
+        expectCleared();
+    }
+}
+
+TEST_F(Track, savedBytesKeepTheEncodingAndRefuseWhatItCannotHold)
+{
+    const auto save = [this] { return edit::encodeDocument(state.tagList, state.encoding); };
+    const QByteArray header = edit::formatDocument({}).toLatin1();
+    // Every Windows-1252 byte, the five undefined ones too, comes back unchanged.
+    QByteArray all;
+    for (int b = 0x21; b <= 0xFF; ++b)
+        all += b == ';' ? ':' : char(b);
+    ASSERT_EQ(load(levels.makeTrack(u"allBytes"_s, "X " + all + "\n")), QString());
+    EXPECT_EQ(save().bytes, header + "X\t\t" + all + "\r\n") << save().error.toStdString();
+    edit::setTagValue(state, view, u"x"_s, u"Snow \u2603"_s);
+    const edit::EncodeResult refused = save();
+    EXPECT_TRUE(!refused.ok && refused.bytes.isEmpty()) << "nothing half-converted is handed out";
+    for (const QString& word : {u"\"X\""_s, u"U+2603"_s, u"Windows-1252"_s})
+        EXPECT_TRUE(refused.error.contains(word)) << refused.error.toStdString();
+    edit::setTagValue(state, view, u"x"_s, u"Toy\nby Ann"_s);
+    EXPECT_TRUE(save().error.contains(u"line break"_s)) << save().error.toStdString();
+
+    ASSERT_EQ(load(levels.makeTrack(u"utf8"_s, "NAME Caf\xC3\xA9\n")), QString());
+    EXPECT_EQ(save().bytes, header + "NAME\t\tCaf\xC3\xA9\r\n") << save().error.toStdString();
+    edit::setTagValue(state, view, u"name"_s, u"Snow \u2603"_s);
+    EXPECT_TRUE(save().ok) << "UTF-8 holds it";
+}
+
+TEST_F(Track, editorsShowTheTagsAndEditsChangeOnlyTheirRecord)
+{
+    ASSERT_EQ(load(levels.makeTrack(u"full"_s, fullTrack) + u"//"_s), QString());
+    EXPECT_EQ(QStringList({view.name, view.author, view.folder, view.numerics[0],
+                           view.numerics[1], view.caption}),
+              QStringList({u"Toy World"_s, u"Ann"_s, u"full"_s, u"-2000"_s, u"abc"_s,
+                           u"Red: 300\nGreen: 128\nBlue: 0"_s}));
+    EXPECT_EQ(view.sliders, (std::array<int, 5>{6000, 6002, 100, 0, 0}));
+    EXPECT_EQ(view.swatch, (Rgb{255, 128, 0}));
+    // Written back, the sliders would have made "6000.5" "6000" and "101" "0", and the
+    // name would have lost its quotes.
+    EXPECT_EQ(fields(state.tagList), fields(edit::parseDocument(QString::fromLatin1(fullTrack))));
+    {
+        const QScopedValueRollback<bool> filling(state.loading, true);
+        edit::setTagValue(state, view, u"name"_s, u"Quiet"_s);
+    }
+    EXPECT_EQ(edit::getTagValue(state, u"NAME"_s), u"Quiet"_s);
+    EXPECT_EQ(view.rows.at(0).at(2), u"'Toy World by Ann'"_s) << "no row changes while loading";
+    edit::setTagValue(state, view, u"name"_s, u"Toy"_s);
+    edit::setTagValue(state, view, u"StartPos"_s, u"9 9 9"_s); // the first of a repeated label
+    edit::setTagValueAt(state, view, 2, u"0 0 0"_s);          // the row edited in the list
+    for (const int outOfRange : {-1, 11})
+        edit::setTagValueAt(state, view, outOfRange, u"x"_s);
+    edit::setTagValue(state, view, u"mirrors"_s, u"1"_s); // a missing label creates nothing
+    QString expected = QString::fromLatin1(fullTrack).replace(u"'Toy World by Ann'"_s, u"Toy"_s);
+    expected.replace(u"1 2 3"_s, u"9 9 9"_s).replace(u"4 5 6"_s, u"0 0 0"_s);
+    EXPECT_EQ(fields(state.tagList), fields(edit::parseDocument(expected)));
+    EXPECT_EQ(view.rows, rowsOfDocument());
+
+    edit::clearEditors(state, view);
+    EXPECT_EQ(state.tagList.count(), 11) << "the document is not the editors'";
+    expectCleared();
+}
+
+TEST(Binding, nameAndAuthorSplitAtTheFirstBy)
+{
+    const struct { QString value, name, author; } cases[] = {
+        {u"'Toy World by Ann'"_s, u"Toy World"_s, u"Ann"_s}, {u"Toy BY Ann"_s, u"Toy"_s, u"Ann"_s},
+        {u"Byzantium"_s, u"Byzantium"_s, {}}, {u"Toy by Ann by Bob"_s, u"Toy"_s, u"Ann by Bob"_s},
+        {u"Toy\tby Ann"_s, u"Toy\tby Ann"_s, {}}, {u" by Ann"_s, {}, u"Ann"_s},
+        {u"'Toy' by 'Ann'"_s, u"Toy"_s, u"Ann"_s}, {u"It's by O'Neil"_s, u"It's"_s, u"O'Neil"_s},
+        // A character whose lower case is two characters must not shift the split.
+        {u"\u0130\u0130\u0130 BY \u0130"_s, u"\u0130\u0130\u0130"_s, u"\u0130"_s},
+    };
+    for (const auto& c : cases) {
+        const edit::NameAndAuthor split = edit::splitNameAndAuthor(c.value);
+        EXPECT_EQ(QStringList({split.name, split.author}), QStringList({c.name, c.author}));
+    }
+}
+
+TEST(Binding, sliderPositionRoundsHalvesToEvenAndZeroesTheRest)
+{
+    const struct { QString value; int max, position; } cases[] = {
+        {u"6000.5"_s, 20000, 6000}, {u"6001.5"_s, 20000, 6002}, {u"6000.51"_s, 20000, 6001},
+        {u"2.5"_s, 100, 2}, {u"99.5"_s, 100, 100}, {u"100"_s, 100, 100}, {u"100.4"_s, 100, 0},
+        {u"25000"_s, 20000, 0}, {u"-1"_s, 100, 0}, {u" 50 "_s, 100, 50}, {u"5e1"_s, 100, 50},
+        {u"1e999"_s, 20000, 0}, {u"abc"_s, 100, 0}, {QString(), 100, 0}, {u"50,5"_s, 100, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(edit::sliderPositionFor(c.value, 0, c.max), c.position) << c.value.toStdString();
+}
+
+TEST_F(Track, fogColourShowsWhatItCanAndLeavesTheRestAsItWas)
+{
+    ASSERT_EQ(load(levels.makeTrack(u"fog"_s, "FOGCOLOR 0 0 0\r\n")), QString());
+    const Rgb kept{1, 2, 3};
+    const struct { QString value; std::optional<Rgb> colour; QString caption; } cases[] = {
+        {u"255 128 0"_s, Rgb{255, 128, 0}, u"Red: 255\nGreen: 128\nBlue: 0"_s},
+        {u"300 0 0 4"_s, Rgb{255, 0, 0}, u"Red: 300\nGreen: 0\nBlue: 0"_s},
+        {u"64.6 0.5 1.5"_s, Rgb{65, 0, 2}, u"Red: 64.6\nGreen: 0.5\nBlue: 1.5"_s},
+        {u"-0.4 0 32767"_s, Rgb{0, 0, 255}, u"Red: -0.4\nGreen: 0\nBlue: 32767"_s},
+        {u"1 2"_s, {}, {}}, {QString(), {}, {}}, {u"1\t2\t3"_s, {}, {}},
+        {u"1  2 3"_s, {}, u"Red: 1\nGreen: \nBlue: 2"_s}, // two spaces make an empty part
+        {u"a b c"_s, {}, u"Red: a\nGreen: b\nBlue: c"_s},
+        {u"-1 0 0"_s, {}, u"Red: -1\nGreen: 0\nBlue: 0"_s},
+        {u"32767.5 0 0"_s, {}, u"Red: 32767.5\nGreen: 0\nBlue: 0"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        std::tie(view.swatch, view.caption) = std::tuple(kept, u"kept"_s);
+        edit::setTagValue(state, view, u"fogcolor"_s, c.value);
+        edit::fillEditors(state, view);
+        EXPECT_EQ(view.swatch, c.colour.value_or(kept));
+        EXPECT_EQ(view.caption, c.caption.isNull() ? u"kept"_s : c.caption);
+    }
+}
+
+} // namespace
