@@ -4,7 +4,6 @@
 #include "app/frmOptions.h"
 #include "settings/SqliteStore.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QListWidget>
 #include <QtTest/qtestspontaneevent.h>
@@ -13,6 +12,7 @@
 
 namespace {
 
+const QString kite = u"Tarvex Kite"_s, kite2 = u"Tarvex Kite2"_s, descs = u"Descriptions"_s;
 const QString builtIns = u"FARCLIP FOGCOLOR FOGSTART INSTANCERGBPER MIRRORS MODELRGBPER MP3 NAME "
                          u"REDBOOK STARTGRID STARTGRIDREV STARTPOS STARTPOSREV STARTROT "
                          u"STARTROTREV VERTFOGEND VERTFOGSTART WORLDRGBPER"_s;
@@ -23,16 +23,15 @@ class FrmOptionsTest : public ::testing::Test
 {
 protected:
     void SetUp() override { describe(u"FARCLIP FOGCOLOR NAME"_s); }
-    // Replaces the stored descriptions and starts again.
+    // Stores these descriptions ("<label> text" each) and starts a new run of the editor.
     void describe(const QString& labels)
     {
-        store.deleteSection(u"Tarvex Kite2"_s, u"Descriptions"_s);
+        store.deleteSection(kite2, descs);
         for (const QString& label : labels.split(u' ', Qt::SkipEmptyParts))
-            store.write(u"Tarvex Kite2"_s, u"Descriptions"_s, label, label.toLower() + u" text"_s);
+            store.write(kite2, descs, label, label.toLower() + u" text"_s);
         restart();
     }
-    // A new run of the editor on the same settings: fresh module objects and dialog.
-    void restart()
+    void restart() // fresh module objects and dialog over the same settings
     {
         dialog.reset();
         descriptions = {};
@@ -47,8 +46,8 @@ protected:
     QListWidget* extList() const { return child<QListWidget>(dialog.get(), u"lstExts"_s); }
     QString rows() const { return columnTexts(list()).join(u' '); }
     QString exts() const { return columnTexts(extList()).join(u';'); }
-    // The descriptions in use, in their order, and one's text.
-    QString labels() const
+    bool tempChecked() const { return w("chkAutoEditRename")->property("checked").toBool(); }
+    QString labels() const // the descriptions in use, in their order
     {
         QStringList labels;
         for (int i = 0; i < descriptions.count(); ++i)
@@ -60,16 +59,12 @@ protected:
         const cDesc* entry = descriptions.find(label);
         return entry ? entry->tagDesc : u"<none>"_s;
     }
-    QString saved(const QString& key = {}) const // one description, or the labels in order
+    QString saved() const // the saved labels, in their order
     {
         QStringList labels;
-        for (const auto& entry : store.readSection(u"Tarvex Kite2"_s, u"Descriptions"_s))
-            labels << (key.isEmpty() ? entry.first : key == entry.first ? entry.second : u""_s);
-        return labels.join(key.isEmpty() ? u" "_s : QString());
-    }
-    QString renaming(const QString& key) const
-    {
-        return store.read(u"Tarvex Kite"_s, u"Renaming"_s, key);
+        for (const auto& entry : store.readSection(kite2, descs))
+            labels << entry.first;
+        return labels.join(u' ');
     }
 
     settings::MemoryStore store;
@@ -115,7 +110,6 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
     EXPECT_EQ(labels(), u"FARCLIP NAME Haze"_s); // the entry is refiled last
     EXPECT_EQ(text(u"haze"_s) + text(u"FOGCOLOR"_s), u"fogcolor text!?<none>"_s);
     EXPECT_EQ(saved(), u"FARCLIP FOGCOLOR NAME"_s);
-
     clickRow(list(), 0);
     click("cmdDel"); // the first: the following row is selected
     click("cmdDel");
@@ -127,7 +121,7 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
     QTest::keyClicks(w("txtDesc"), u"new"_s);
     QTest::keyClick(w("txtDesc"), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(saved() + u'=' + saved(u"NEW1"_s), u"NEW1=new"_s);
+    EXPECT_EQ(saved() + u'=' + store.read(kite2, descs, u"NEW1"_s), u"NEW1=new"_s);
 }
 
 TEST_F(FrmOptionsTest, defaults_inUseAtOnce_savedExactlyAndInOrderOnlyByOk)
@@ -141,7 +135,8 @@ TEST_F(FrmOptionsTest, defaults_inUseAtOnce_savedExactlyAndInOrderOnlyByOk)
         EXPECT_FALSE(dialog->isVisible());
         EXPECT_EQ(labels(), builtIns);
         EXPECT_EQ(saved(), ok ? builtIns : u"OLD NAME"_s);
-        EXPECT_EQ(saved(u"NAME"_s), ok ? u"The name of the track."_s : u"name text"_s);
+        EXPECT_EQ(store.read(kite2, descs, u"NAME"_s),
+                  ok ? u"The name of the track."_s : u"name text"_s);
     }
     retype(w("txtLabel"), u"VIEWDIST"_s); // relabelled, it is listed last after a restart
     click("cmdOK");
@@ -161,18 +156,21 @@ TEST_F(FrmOptionsTest, closeBox_hidesWithoutSaving_andReopensAsItWasLeft)
     QSpontaneKeyEvent::setSpontaneous(&closeBox);
     qApp->notify(dialog.get(), &closeBox);
     EXPECT_FALSE(closeBox.isAccepted() || dialog->isVisible());
-    EXPECT_EQ(saved(u"FOGCOLOR"_s) + renaming(u"Auto Temp Edit File"_s), u"fogcolor text1"_s);
+    EXPECT_EQ(store.read(kite2, descs, u"FOGCOLOR"_s), u"fogcolor text"_s);
+    EXPECT_EQ(store.read(kite, u"Renaming"_s, u"Auto Temp Edit File"_s), u"1"_s);
     dialog->show();
-    EXPECT_TRUE(w("frames1")->isVisible() && w("frames0")->isHidden());
+    EXPECT_TRUE(w("frames1")->isVisible() && w("frames0")->isHidden() && !tempChecked());
     EXPECT_EQ(extList()->currentRow(), 3);
-    EXPECT_FALSE(child<QCheckBox>(dialog.get(), u"chkAutoEditRename"_s)->isChecked());
     EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FOGCOLOR|fogcolor text?"_s);
 }
 
 TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBackAsDefaults)
 {
-    store.write(u"Tarvex Kite"_s, u"Renaming"_s, u"Extentions"_s, u"taz;inf;TAZ"_s);
-    store.write(u"Tarvex Kite"_s, u"Renaming"_s, u"Rename Type"_s, u"0"_s);
+    const auto saved = [this](const char* key) {
+        return store.read(kite, u"Renaming"_s, QLatin1String(key));
+    };
+    store.write(kite, u"Renaming"_s, u"Extentions"_s, u"taz;inf;TAZ"_s);
+    store.write(kite, u"Renaming"_s, u"Rename Type"_s, u"0"_s);
     restart();
     click("optSelFrames1");
     prompts.inputAnswers = {u"taz"_s, u".W"_s, QString()}; // again, as typed, cancelled
@@ -187,23 +185,23 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
     click("chkAutoEditRename");
     click("cmdExit"); // the type and the check box wait for OK
     EXPECT_EQ(std::pair(rename.renameKind, rename.autoTempRename), std::pair(0, true));
-    EXPECT_EQ(renaming(u"Extentions"_s), u"taz;inf;TAZ"_s);
+    EXPECT_EQ(saved("Extentions"), u"taz;inf;TAZ"_s);
     dialog->show();
     click("cmdOK");
     EXPECT_EQ(std::pair(rename.renameKind, rename.autoTempRename), std::pair(1, false));
-    EXPECT_EQ(renaming(u"Extentions"_s) + u'|' + renaming(u"Rename Type"_s)
-                  + renaming(u"Auto Temp Edit File"_s), u"inf;TAZ;taz;.W|10"_s);
+    EXPECT_EQ(saved("Extentions") + u'|' + saved("Rename Type") + saved("Auto Temp Edit File"),
+              u"inf;TAZ;taz;.W|10"_s);
     dialog->show();
     click("chkAutoEditRename");
     click("cmdDefaultsRename"); // the default list, and the stored choices again
     EXPECT_EQ(exts(), defaultExts);
-    EXPECT_FALSE(child<QCheckBox>(dialog.get(), u"chkAutoEditRename"_s)->isChecked());
+    EXPECT_FALSE(tempChecked());
     while (extList()->count() > 0) {
         clickRow(extList(), 0);
         click("cmdDelRename");
     }
     click("cmdOK");
-    EXPECT_EQ(renaming(u"Extentions"_s), QString());
+    EXPECT_EQ(saved("Extentions"), QString());
     restart();
     EXPECT_EQ(rename.trackExts.join(u';'), defaultExts);
 }
