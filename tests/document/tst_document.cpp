@@ -65,7 +65,7 @@ TEST(cInfTag, parsesLinesByTheGrammar)
 TEST(cInfTag, formatLine_tabsAtEveryWidthBoundary)
 {
     // Values start at column 16 and comments at column 40 (tab stops every 8); long labels
-    // keep one tab, first parts 40 to 47 wide get none, wider ones one.
+    // keep one tab, a line of 40 to 47 characters before its comment gets none, a longer one gets one.
     const std::pair<int, int> labels[] = {{7, 2}, {8, 1}, {15, 1}, {16, 1}, {23, 1}, {24, 1}};
     for (const auto& [length, tabs] : labels) {
         const QString label(length, u'L');
