@@ -16,7 +16,8 @@ struct Rgb
 // What the binding needs of the window that shows the document: the dedicated editors
 // and the attribute list, phrased in the editor's own terms. The main window implements
 // it; tests implement it with a recorder. Rows of the attribute list are in tag-list
-// order, one per tag line, so a row's position is its record's position.
+// order, one per tag line, so a row's position is its record's position; a row shows its
+// record's label and value (setRowValue is how a changed value reaches it).
 class EditorView
 {
 public:

@@ -6,6 +6,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+#include <cstring>
+
 namespace edit {
 
 QString folderName(const QString& folderPath)
@@ -69,6 +72,49 @@ bool isWellFormedUtf8(const QByteArray& bytes, bool& nonAscii)
         i += length;
     }
     return true;
+}
+
+// Whether every byte is below 0x80: such bytes read the same in both encodings. Eight
+// bytes at a time, as a large file is checked on every load and save.
+bool isAscii(QByteArrayView bytes)
+{
+    const char* p = bytes.data();
+    qsizetype n = bytes.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; n > 0; ++p, --n) {
+        if (uchar(*p) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+struct TextScan
+{
+    bool ascii = true;
+    qsizetype carriageReturns = 0;
+    qsizetype lineFeeds = 0;
+};
+
+// One pass over a text: whether it is all ASCII (the same bytes in both encodings) and how
+// many CRs and LFs it holds.
+TextScan scanText(QStringView text)
+{
+    char16_t bits = 0;
+    qsizetype returns = 0;
+    qsizetype feeds = 0;
+    const char16_t* const end = text.utf16() + text.size();
+    for (const char16_t* p = text.utf16(); p != end; ++p) {
+        const char16_t c = *p;
+        bits |= c;
+        returns += c == u'\r';
+        feeds += c == u'\n';
+    }
+    return {bits < 0x80, returns, feeds};
 }
 
 const char* codecName(Encoding encoding)
@@ -154,6 +200,8 @@ const QLatin1String crlf("\r\n");
 
 Encoding detectEncoding(const QByteArray& bytes)
 {
+    if (isAscii(bytes))
+        return Encoding::Windows1252; // most files: one quick pass settles them
     bool nonAscii = false;
     return isWellFormedUtf8(bytes, nonAscii) && nonAscii ? Encoding::Utf8 : Encoding::Windows1252;
 }
@@ -162,6 +210,9 @@ QString decode(const QByteArray& bytes, Encoding encoding)
 {
     // A leading UTF-8 byte order mark is dropped by the decoder, so it never sticks to the
     // first label; saving does not write one back, as the game reads plain 8-bit text.
+    // ASCII reads the same in both encodings and holds no byte order mark.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder(codecName(encoding));
     // Only without a codec library, never on a normal install.
     if (!decoder.isValid())
@@ -190,18 +241,52 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-TagList parseDocument(const QString& text)
+namespace {
+
+// The lines as splitLines cuts them, each parsed as it is found.
+TagList parseLines(const QString& text, const TagList* like)
 {
+    const QStringView all(text);
+    const qsizetype n = all.size();
     TagList tags;
-    const QStringList lines = splitLines(text);
-    for (const QString& line : lines) {
+    // A record per line at most: exact for CR LF and LF line ends, a hint for lone CRs.
+    const qsizetype lineFeeds = std::count(all.utf16(), all.utf16() + n, u'\n');
+    tags.reserve(int(std::min<qsizetype>(lineFeeds + 1, n)));
+    const auto take = [&tags, like](QStringView line) {
         cInfTag tag;
-        tag.setOrigLine(line);
+        if (like && tags.count() < like->count())
+            tag.setOrigLine(line, like->at(tags.count()));
+        else
+            tag.setOrigLine(line.toString());
         // Blank and comment-only lines are not part of the document.
         if (!tag.tagLabel.isEmpty())
-            tags.append(tag);
+            tags.append(std::move(tag));
+    };
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = all[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        take(all.sliced(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < n && all[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
+    if (start < n)
+        take(all.sliced(start));
     return tags;
+}
+
+} // namespace
+
+TagList parseDocument(const QString& text)
+{
+    return parseLines(text, nullptr);
+}
+
+TagList parseDocument(const QString& text, const TagList& like)
+{
+    return parseLines(text, &like);
 }
 
 QStringList headerLines()
@@ -213,16 +298,48 @@ QStringList headerLines()
 QString formatDocument(const TagList& tags)
 {
     QString text;
+    qsizetype size = 0;
+    for (const cInfTag& tag : tags)
+        size += tag.tagLabel.size() + tag.tagValue.size() + tag.tagComment.size() + 10;
+    text.reserve(100 + size);
     for (const QString& line : headerLines())
         text += line + crlf;
-    for (const cInfTag& tag : tags)
-        text += tag.formatLine() + crlf;
+    for (const cInfTag& tag : tags) {
+        tag.appendLine(text);
+        text += crlf;
+    }
     return text;
 }
 
 EncodeResult encodeDocument(const TagList& tags, Encoding encoding)
 {
     EncodeResult result;
+    // The usual case in one pass over the whole text. Each line adds one CR LF, so any
+    // other CR or LF lies inside a field. Without one, ASCII text is the same bytes in both
+    // encodings, and other text is written when it converts and reads back unchanged. Only
+    // otherwise is every record examined, to name the tags that cannot be written.
+    const QString text = formatDocument(tags);
+    const qsizetype lines = headerLines().size() + tags.count();
+    const TextScan scan = scanText(text);
+    if (scan.lineFeeds == lines && scan.carriageReturns == lines) {
+        if (scan.ascii) {
+            result.bytes = text.toLatin1();
+            result.ok = true;
+            return result;
+        }
+        QStringEncoder encoder(codecName(encoding));
+        QByteArray bytes = encoder(text);
+        if (!encoder.hasError() && encoder.isValid()) {
+            QStringDecoder decoder(codecName(encoding), QStringDecoder::Flag::ConvertInitialBom);
+            const QString back = decoder(bytes);
+            if (!decoder.hasError() && back == text) {
+                result.bytes = std::move(bytes);
+                result.ok = true;
+                return result;
+            }
+        }
+    }
+
     QString firstProblem;
     int problems = 0;
     for (const cInfTag& tag : tags) {
@@ -240,16 +357,10 @@ EncodeResult encodeDocument(const TagList& tags, Encoding encoding)
                 += QStringLiteral(" %1 more tags cannot be written either.").arg(problems - 1);
         return result;
     }
-
-    QStringEncoder encoder(codecName(encoding));
-    result.bytes = encoder(formatDocument(tags));
-    if (encoder.hasError() || !encoder.isValid()) {
-        result.bytes.clear();
-        result.error
-            = QStringLiteral("The text could not be converted to %1.").arg(encodingName(encoding));
-        return result;
-    }
-    result.ok = true;
+    // Every record can be written, yet the whole text did not convert: only without a
+    // codec library, never on a normal install.
+    result.error
+        = QStringLiteral("The text could not be converted to %1.").arg(encodingName(encoding));
     return result;
 }
 

@@ -31,6 +31,9 @@ QStringList splitLines(const QString& text);
 
 // Every tag line of the text, in order; blank and comment-only lines are dropped.
 TagList parseDocument(const QString& text);
+// The same document, sharing with the record at the same position of `like` every text
+// that equals its own (for reading a file again that `like` was just written as).
+TagList parseDocument(const QString& text, const TagList& like);
 
 // The four header lines every saved file starts with (the last one empty).
 QStringList headerLines();

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 // The loaded document: every tag line of the file in file order. A label may occur more
 // than once (real files repeat some tags on purpose); lookups by label ignore letter case
 // and find the first line of that label, while every line stays listed and is saved.
@@ -13,6 +15,9 @@ class TagList
 {
 public:
     void append(const cInfTag& tag) { m_tags.append(tag); }
+    void append(cInfTag&& tag) { m_tags.append(std::move(tag)); }
+    // Makes room for `count` records in all, so a long file is not copied as it grows.
+    void reserve(int count) { m_tags.reserve(count); }
     int count() const { return int(m_tags.size()); }
     bool isEmpty() const { return m_tags.isEmpty(); }
     // 0-based position; the caller keeps 0 <= index < count().

@@ -15,16 +15,25 @@ public:
     QString origLine() const { return m_origLine; }
     // Stores the text and parses it. Parsing only assigns the fields it finds.
     void setOrigLine(const QString& line);
+    // The same, with every text that equals the one of `like` shared with it rather than
+    // copied: a file read again after a save takes no new memory for its unchanged lines.
+    void setOrigLine(QStringView line, const cInfTag& like);
 
     // The line rule: label, tabs, value, and when there is a comment, tabs and the comment.
     // Every formatted line parses back to the same label and comment and to the value
     // trimmed (a value holding ";" is the one exception: its tail becomes the comment).
     QString formatLine() const;
+    // Appends formatLine() to `text` (a file is written as one text, built without a
+    // string per line).
+    void appendLine(QString& text) const;
 
 private:
-    void parseLine();
+    void parseLine(const cInfTag* like);
 
     QString m_origLine;
 };
+
+// Only QStrings inside: a list may move records in memory without copying them.
+Q_DECLARE_TYPEINFO(cInfTag, Q_RELOCATABLE_TYPE);
 
 #endif

@@ -40,6 +40,21 @@ QStringList fogParts(const QString& value)
     return value.split(QLatin1Char(' '));
 }
 
+// Why the bytes of an info file are not loaded; empty text when they are.
+QString unloadable(const QString& path, const QByteArray& bytes)
+{
+    if (bytes.size() > maximumFileSize)
+        return QStringLiteral("The info file \"%1\" is too large to be a track info file.")
+            .arg(path);
+    // A text file never holds a NUL. This is some other file under the info file's name,
+    // and a save would replace it with the few "tags" found in it.
+    if (bytes.contains('\0'))
+        return QStringLiteral("The info file \"%1\" is not a text file (it holds binary "
+                              "data), so it was not loaded.")
+            .arg(path);
+    return {};
+}
+
 // Reads the whole file, or says why it could not.
 QString readFile(const QString& path, QByteArray& bytes)
 {
@@ -56,10 +71,14 @@ QString readFile(const QString& path, QByteArray& bytes)
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("The info file \"%1\" could not be read: %2")
             .arg(path, file.errorString());
-    if (bytes.size() > maximumFileSize)
-        return QStringLiteral("The info file \"%1\" is too large to be a track info file.")
-            .arg(path);
-    return {};
+    return unloadable(path, bytes);
+}
+
+// Fills the list with a row per record of the document.
+void appendRows(const State& state, EditorView& view)
+{
+    for (const cInfTag& tag : state.tagList)
+        view.appendRow(tag.tagLabel.toLower(), tag.tagLabel, tag.tagValue);
 }
 
 } // namespace
@@ -93,8 +112,42 @@ QString loadTrack(State& state, EditorView& view, const QString& folderPath)
     state.encoding = detectEncoding(bytes);
     state.tagList = parseDocument(decode(bytes, state.encoding));
     state.fileLoaded = true;
-    for (const cInfTag& tag : state.tagList)
-        view.appendRow(tag.tagLabel.toLower(), tag.tagLabel, tag.tagValue);
+    appendRows(state, view);
+    fillEditors(state, view);
+    return {};
+}
+
+QString reloadTrack(State& state, EditorView& view, const QString& folderPath,
+                    const QByteArray& bytes)
+{
+    // What loadTrack would not find, or would refuse, it handles itself.
+    const QString path = infoFilePath(folderPath);
+    QString probe = path;
+    if (!fso::pathExists(probe, 0) || !unloadable(path, bytes).isEmpty())
+        return loadTrack(state, view, folderPath);
+
+    const QScopedValueRollback<bool> guard(state.loading, true);
+    const Encoding encoding = detectEncoding(bytes);
+    TagList fresh = parseDocument(decode(bytes, encoding), state.tagList);
+    // The rows show the document (setTagValue keeps their values up to date), so where the
+    // labels are unchanged only the values that the save changed need showing anew, such as
+    // a value whose trailing space the file does not keep.
+    bool sameLabels = fresh.count() == state.tagList.count();
+    for (int i = 0; sameLabels && i < fresh.count(); ++i)
+        sameLabels = fresh.at(i).tagLabel == state.tagList.at(i).tagLabel;
+    if (sameLabels) {
+        for (int i = 0; i < fresh.count(); ++i) {
+            if (fresh.at(i).tagValue != state.tagList.at(i).tagValue)
+                view.setRowValue(i, fresh.at(i).tagValue);
+        }
+    }
+    state.tagList = std::move(fresh);
+    state.fileLoaded = true;
+    state.encoding = encoding;
+    if (!sameLabels) {
+        view.clearRows();
+        appendRows(state, view);
+    }
     fillEditors(state, view);
     return {};
 }

@@ -36,6 +36,13 @@ inline constexpr std::array<const char*, numericCount> numericTags = {"vertfogst
 // Returns empty text, or the reason when the file exists but could not be read; the
 // document is then empty and fileLoaded false.
 QString loadTrack(State& state, EditorView& view, const QString& folderPath);
+// loadTrack for a folder whose info file was just written with `bytes`: the same document,
+// rows and editors, without reading the file back. When the new document has the labels of
+// the one shown, in the same order, only the rows whose value changed are updated (the
+// list keeps its selection and scroll position); otherwise the rows are rebuilt. Whatever
+// loadTrack would not load from those bytes, it leaves to loadTrack.
+QString reloadTrack(State& state, EditorView& view, const QString& folderPath,
+                    const QByteArray& bytes);
 
 // Value of the first record with that label (ignoring case); empty when there is none.
 QString getTagValue(const State& state, const QString& label);

@@ -15,17 +15,24 @@ QString stripQuotes(QString& text)
 
 QString trimWhite(QString& text)
 {
+    const QStringView kept = trimmedWhite(text);
+    if (kept.size() != text.size())
+        text = kept.toString();
+    return text;
+}
+
+QStringView trimmedWhite(QStringView text)
+{
     // Unlike QString::trimmed(), which follows Unicode's notion of space, the file format
     // counts every code of 32 or less as whitespace and nothing above it (a non-breaking
     // space is text).
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= 32)
+    while (first < last && text[first].unicode() <= 32)
         ++first;
-    while (last > first && text.at(last - 1).unicode() <= 32)
+    while (last > first && text[last - 1].unicode() <= 32)
         --last;
-    text = text.mid(first, last - first);
-    return text;
+    return text.sliced(first, last - first);
 }
 
 QString splitPart(const QString& text, const QString& delimiter, bool after, bool fromStart,

@@ -15,6 +15,8 @@ QString stripQuotes(QString& text);
 // Removes every character with a code of 32 or less (space, tab, CR, LF and the other
 // control characters) from both ends. Stores the result back into `text` and returns it.
 QString trimWhite(QString& text);
+// The same rule on a view: the part of `text` without those characters at its ends.
+QStringView trimmedWhite(QStringView text);
 
 // Finds the first (fromStart) or last occurrence of `delimiter` and returns the part
 // after it (after) or before it, with or without the delimiter itself. Returns empty

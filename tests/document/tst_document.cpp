@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include <sys/stat.h>
@@ -123,6 +124,7 @@ struct View : edit::EditorView
     {
         ASSERT_TRUE(row >= 0 && row < rows.size()) << row;
         rows[row][2] = value;
+        ++rowUpdates;
     }
     void appendRow(const QString& key, const QString& label, const QString& value) override
     {
@@ -134,7 +136,11 @@ struct View : edit::EditorView
     void setNumericText(int index, const QString& text) override { numerics.at(index) = text; }
     void showFogSwatch(Rgb colour) override { swatch = colour; }
     void showFogCaption(const QString& text) override { caption = text; }
-    void clearRows() override { rows.clear(); }
+    void clearRows() override
+    {
+        rows.clear();
+        ++rowClears;
+    }
 
     edit::State& state;
     QString selected, name, author, folder, caption;
@@ -142,6 +148,7 @@ struct View : edit::EditorView
     std::array<QString, edit::numericCount> numerics;
     Rgb swatch;
     QList<QStringList> rows;
+    int rowUpdates = 0, rowClears = 0;
 };
 
 const QByteArray fullTrack = "NAME 'Toy World by Ann'\r\nSTARTPOS 1 2 3 ; a\r\nstartpos 4 5 6\r\n"
@@ -215,6 +222,8 @@ TEST_F(Track, folderWithoutReadableInfoFileEmptiesEverything)
     const QString base = levels.path() + u'/';
     for (const char* name : {".hidden", "wild*", "noPermission", "tooLarge"})
         levels.makeTrack(QLatin1String(name), "NAME x\r\n");
+    // A NUL marks some other file under the info file's name; a save would destroy it.
+    levels.makeTrack(u"binary"_s, QByteArray("NAME x\r\n\x7f" "ELF\0\0\x01\r\n", 17));
     const QString locked = base + u"noPermission/noPermission.inf"_s;
     const bool denied = QFile::setPermissions(locked, {}) && !QFile(locked).open(QFile::ReadOnly);
     if (!denied) // root reads it all the same: it stands for an absent file then
@@ -227,7 +236,7 @@ TEST_F(Track, folderWithoutReadableInfoFileEmptiesEverything)
     QFile::link(u"/proc/self/mem"_s, base + u"readError/readError.inf"_s);
     const std::pair<const char*, bool> cases[] = {
         {".hidden", false}, {"wild*", false}, {"isPipe", false}, {"missing", false}, {"", false},
-        {"tooLarge", true}, {"readError", true}, {"noPermission", denied},
+        {"tooLarge", true}, {"readError", true}, {"noPermission", denied}, {"binary", true},
     };
     for (const auto& [name, reported] : cases) {
         SCOPED_TRACE(name);
@@ -256,13 +265,79 @@ TEST_F(Track, savedBytesKeepTheEncodingAndRefuseWhatItCannotHold)
     EXPECT_TRUE(!refused.ok && refused.bytes.isEmpty()) << "nothing half-converted is handed out";
     for (const QString& word : {u"\"X\""_s, u"U+2603"_s, u"Windows-1252"_s})
         EXPECT_TRUE(refused.error.contains(word)) << refused.error.toStdString();
-    edit::setTagValue(state, view, u"x"_s, u"Toy\nby Ann"_s);
-    EXPECT_TRUE(save().error.contains(u"line break"_s)) << save().error.toStdString();
+    for (const QString& broken : {u"Toy\nby Ann"_s, u"Toy\rby Ann"_s, u"\u00e9\r\n"_s}) {
+        edit::setTagValue(state, view, u"x"_s, broken);
+        EXPECT_TRUE(save().error.contains(u"line break"_s)) << save().error.toStdString();
+    }
+    ASSERT_EQ(load(levels.makeTrack(u"three"_s, "A \xE9\nB x\nC \x80\n")), QString());
+    for (const QString& label : {u"a"_s, u"c"_s})
+        edit::setTagValue(state, view, label, u"\u2603"_s);
+    EXPECT_TRUE(save().error.endsWith(u"\"A\" holds the character \"\u2603\" (U+2603), which a "
+                                      u"Windows-1252 file cannot hold. 1 more tags cannot be "
+                                      u"written either."_s))
+        << save().error.toStdString();
 
     ASSERT_EQ(load(levels.makeTrack(u"utf8"_s, "NAME Caf\xC3\xA9\n")), QString());
     EXPECT_EQ(save().bytes, header + "NAME\t\tCaf\xC3\xA9\r\n") << save().error.toStdString();
     edit::setTagValue(state, view, u"name"_s, u"Snow \u2603"_s);
     EXPECT_TRUE(save().ok) << "UTF-8 holds it";
+}
+
+TEST_F(Track, reloadAfterSave_equalsAFreshLoadAndShowsOnlyWhatChanged)
+{
+    // After each edit the document is saved and shown again from the bytes written: all as a
+    // fresh load of the file shows it, with only the rows whose value the file changed
+    // updated while the labels stay, and the rows rebuilt when they do not.
+    const struct { const char* what; std::function<void(edit::State&, View&)> edit;
+                   int updates; bool rebuilt; } cases[] = {
+        {"nothing", [](edit::State&, View&) {}, 0, false},
+        {"fog colour keeps no trailing space", [](edit::State& s, View& v) {
+             edit::setTagValue(s, v, u"fogcolor"_s, edit::fogColourValue({1, 2, 3}));
+         }, 1, false},
+        {"a value's ';' starts a comment", [](edit::State& s, View& v) {
+             edit::setTagValue(s, v, u"startpos"_s, u"7 ;8"_s);
+             edit::setTagValue(s, v, u"name"_s, u"  Spaced  "_s);
+         }, 2, false},
+        {"a label that splits", [](edit::State& s, View&) { s.tagList[2].tagLabel = u"A B"_s; },
+         0, true},
+        {"a NUL is refused as on loading", [](edit::State& s, View& v) {
+             edit::setTagValue(s, v, u"mp3"_s, QString(QChar(0)));
+         }, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder =
+            levels.makeTrack(u"saved"_s, "; head\r\n" + fullTrack + "MP3 \xE9\r\n");
+        ASSERT_EQ(load(folder), QString());
+        c.edit(state, view);
+        const edit::EncodeResult saved = edit::encodeDocument(state.tagList, state.encoding);
+        ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+        levels.writeFile(u"saved/saved.inf"_s, saved.bytes);
+        std::tie(view.rowUpdates, view.rowClears) = std::pair(0, 0);
+        const QString reloaded = edit::reloadTrack(state, view, folder, saved.bytes);
+
+        edit::State fresh;
+        View shown(fresh);
+        shown.selected = folder;
+        EXPECT_EQ(reloaded, edit::loadTrack(fresh, shown, folder));
+        EXPECT_EQ(fields(state.tagList), fields(fresh.tagList));
+        QStringList lines, freshLines;
+        for (const cInfTag& tag : state.tagList)
+            lines.append(tag.origLine());
+        for (const cInfTag& tag : fresh.tagList)
+            freshLines.append(tag.origLine());
+        EXPECT_EQ(lines, freshLines);
+        EXPECT_EQ(std::tuple(state.fileLoaded, state.encoding, state.loading),
+                  std::tuple(fresh.fileLoaded, fresh.encoding, false));
+        EXPECT_EQ(view.rows, shown.rows);
+        EXPECT_EQ(QStringList({view.name, view.author, view.folder, view.numerics[0],
+                               view.numerics[1], view.caption}),
+                  QStringList({shown.name, shown.author, shown.folder, shown.numerics[0],
+                               shown.numerics[1], shown.caption}));
+        EXPECT_TRUE(view.sliders == shown.sliders && view.swatch == shown.swatch);
+        EXPECT_EQ(view.rowUpdates, c.updates);
+        EXPECT_EQ(view.rowClears > 0, c.rebuilt);
+    }
 }
 
 TEST_F(Track, editorsShowTheTagsAndEditsChangeOnlyTheirRecord)

@@ -192,6 +192,11 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
                          "Invalid folder name '") + QString(name).replace(QChar(0), u'\u2400')
                          + s("': nothing was renamed\r\n")});
     }
+    // The folder's name fits, but its lettered bitmaps' would not (256 bytes): nothing moves.
+    const QString longName(251, u'm');
+    cases.push_back({longName, s("toytrack/toytrack.inf'") + errorsFollow
+                     + s("Runtime Error '36': File name too long: '") + longName
+                     + s("a.bmp': nothing was renamed\r\n")});
     for (const Case& test : cases) {
         sub = QString::number(&test - cases.data()) + u'/';
         SCOPED_TRACE(sub.toStdString());
