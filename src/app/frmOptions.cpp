@@ -87,6 +87,58 @@ void fitCaption(QWidget* widget, int right)
 const QColor invalidBase(255, 200, 200);
 const QColor invalidText(150, 0, 0);
 
+// Kept on the dialog by Form_Load: why the settings could not be read, or empty text.
+constexpr char unreadProperty[] = "settingsUnread";
+
+// The settings store as the dialog's load sees it. It remembers the first read that failed
+// (the file held by another program, say) and from then on writes nothing: a default the
+// load would store in place of a value it could not read must not replace that value.
+class ReadCheckedStore final : public settings::Store
+{
+public:
+    explicit ReadCheckedStore(settings::Store& store) : m_store(store) { }
+
+    QString failure() const { return m_failure; }
+
+    QString read(const QString& app, const QString& section, const QString& key) const override
+    {
+        const QString value = m_store.read(app, section, key);
+        noteFailure();
+        return value;
+    }
+    settings::KeyValueList readSection(const QString& app, const QString& section) const override
+    {
+        const settings::KeyValueList pairs = m_store.readSection(app, section);
+        noteFailure();
+        return pairs;
+    }
+    bool write(const QString& app, const QString& section, const QString& key,
+               const QString& value) override
+    {
+        return m_failure.isEmpty() && m_store.write(app, section, key, value);
+    }
+    bool deleteSection(const QString& app, const QString& section) override
+    {
+        return m_failure.isEmpty() && m_store.deleteSection(app, section);
+    }
+    bool replaceSection(const QString& app, const QString& section,
+                        const settings::KeyValueList& pairs) override
+    {
+        return m_failure.isEmpty() && m_store.replaceSection(app, section, pairs);
+    }
+    QString lastError() const override { return m_store.lastError(); }
+
+private:
+    void noteFailure() const
+    {
+        if (m_failure.isEmpty())
+            m_failure = m_store.lastError();
+    }
+
+    settings::Store& m_store;
+    mutable QString m_failure;
+};
+
 } // namespace
 
 frmOptions::frmOptions(desc::Store& descriptions, Rename::Settings& rename,
@@ -106,6 +158,10 @@ frmOptions::~frmOptions() = default;
 
 void frmOptions::showOptions()
 {
+    // Settings that could not be read before may be readable now; the user should edit
+    // what is stored, not the empty lists shown meanwhile.
+    if (!property(unreadProperty).toString().isEmpty())
+        Form_Load();
     exec();
 }
 
@@ -298,9 +354,18 @@ void frmOptions::connectHandlers()
 
 void frmOptions::Form_Load()
 {
-    m_descriptions.loadDescriptions(m_store);
+    // Run again when the settings could not be read before: nothing shown then stays.
+    clearDescriptionRows();
+    {
+        const QScopedValueRollback<bool> filling(fillingFields, true);
+        txtLabel->clear();
+        txtDesc->clear();
+    }
+    ReadCheckedStore store(m_store);
+    m_descriptions.loadDescriptions(store);
     m_descriptions.listDescriptions(*this);
-    m_rename.loadRenameSettings(m_store, *this, false);
+    m_rename.loadRenameSettings(store, *this, false);
+    setProperty(unreadProperty, store.failure());
 }
 
 bool frmOptions::Form_QueryUnload(bool userRequested)
@@ -336,6 +401,25 @@ void frmOptions::optSelFrames_Click(int index)
 
 void frmOptions::cmdOK_Click()
 {
+    // Lists that could not be read are shown empty; saving them would replace the stored
+    // descriptions and extensions. They are read again instead, and nothing is saved.
+    if (!property(unreadProperty).toString().isEmpty()) {
+        Form_Load();
+        const QString failure = property(unreadProperty).toString();
+        m_prompts.information(
+            this,
+            failure.isEmpty()
+                ? QStringLiteral("Nothing was saved: the saved options could not be read when "
+                                 "Tarvex Kite started, and saving would have replaced them. "
+                                 "They have been read now and are shown. Make your changes "
+                                 "again and press OK.")
+                : QStringLiteral("Nothing was saved: the saved options cannot be read, and "
+                                 "saving would replace them.\n\n")
+                      + failure
+                      + QStringLiteral("\n\nPress OK to try again, or Cancel to go on "
+                                       "without saving."));
+        return;
+    }
     QStringList failures;
     if (!m_descriptions.saveDescriptions(m_store))
         failures << m_store.lastError();
