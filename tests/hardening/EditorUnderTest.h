@@ -12,7 +12,7 @@
 #include <memory>
 
 // The real main window started as the program starts it (Form_Load) on a given settings store,
-// every prompt answered by a script. Each action returns the message it showed, or empty text.
+// every prompt answered by a script. Each action returns the messages it showed, or empty text.
 struct EditorUnderTest
 {
     EditorUnderTest(settings::Store& store, const QString& startFolder)
@@ -21,23 +21,22 @@ struct EditorUnderTest
         store.write(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s, startFolder);
         window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
         window->Form_Load();
+        said();
     }
-    QString shown(const std::function<void()>& action)
-    {
-        const qsizetype before = prompts.informationTexts.size();
-        action();
-        return prompts.informationTexts.size() > before ? prompts.informationTexts.last() : QString();
-    }
+    // What the window told the user since the last call, or empty text.
+    QString said() { return std::exchange(prompts.informationTexts, {}).join(u'\n'); }
     QString pick(const QString& folder) // a click on it in the folder browser's list
     {
         auto* box = child<folderBox>(window.get(), u"fbMain"_s);
         box->selectedItem = folder;
-        return shown([box] { Q_EMIT box->pathChange(); });
+        Q_EMIT box->pathChange();
+        return said();
     }
     // A click on a button of the window or of the Options dialog; a disabled one does nothing.
     QString press(const QString& name, QObject* in = nullptr)
     {
-        return shown([&] { child<QPushButton>(in ? in : window.get(), name)->click(); });
+        child<QPushButton>(in ? in : window.get(), name)->click();
+        return said();
     }
     frmOptions* options() { return child<frmOptions>(window.get(), u"frmOptions"_s); }
     QLineEdit* field(const QString& name) { return child<QLineEdit>(window.get(), name); }
