@@ -4,11 +4,12 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The editor's own pictures, drawn as SVG in the resources and rendered here, so no image
-// plugin is needed at run time.
+// The editor's own pictures. They are drawn as SVG (icons/*.svg, the scalable icon installed
+// with the program) and rendered once to the PNG files in the resources, which the built-in
+// PNG reader loads: no SVG library and no image plugin is loaded at run time.
 namespace artwork {
 
-// The window and program icon, at the usual icon sizes.
+// The window and program icon at the usual icon sizes, each read when first drawn.
 QIcon kiteIcon();
 // The pale 241 x 241 picture behind the attribute list.
 QPixmap attributeBackground();

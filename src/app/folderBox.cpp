@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QListView>
 #include <QResizeEvent>
@@ -55,6 +56,24 @@ bool liesUnder(const QString& path, const QString& root)
     if (root == rootFolder)
         return path.startsWith(rootFolder);
     return path == root || path.startsWith(root + QLatin1Char('/'));
+}
+
+// A folder or drive picture as the style makes it: the desktop icon theme's where it has
+// one, otherwise the style's own 16 pixel picture. That one is read here with the PNG reader
+// named, so that showing the browser loads no image plugin.
+QIcon standardIcon(const QWidget* widget, QStyle::StandardPixmap which, const char* themeName,
+                   const char* builtIn)
+{
+    const QString themed = QLatin1String(themeName);
+    if (!QIcon::themeName().isEmpty() && QIcon::hasThemeIcon(themed))
+        return QIcon::fromTheme(themed);
+    QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/")
+                            + QLatin1String(builtIn),
+                        "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage picture = reader.read();
+    return picture.isNull() ? widget->style()->standardIcon(which)
+                            : QIcon(QPixmap::fromImage(picture));
 }
 
 } // namespace
@@ -259,8 +278,10 @@ folderBox::folderBox(Prompts& prompts, QWidget* parent, VolumeLister volumes)
     objDir = new FolderListView(this);
     objDir->setObjectName(QStringLiteral("objDir"));
     objDir->setAccessibleName(tr("Folders"));
-    m_model = new FolderListModel(this, style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                  style()->standardIcon(QStyle::SP_DirClosedIcon));
+    m_model = new FolderListModel(
+        this, standardIcon(this, QStyle::SP_DirOpenIcon, "folder-open", "diropen-16.png"),
+        standardIcon(this, QStyle::SP_DirClosedIcon, "folder", "dirclosed-16.png"));
+    m_driveIcon = standardIcon(this, QStyle::SP_DriveHDIcon, "drive-harddisk", "harddrive-16.png");
     objDir->setModel(m_model);
     setFocusProxy(objDir);
 
@@ -457,9 +478,8 @@ void folderBox::fillDrives()
     roots.removeDuplicates();
     m_driveRoots = roots;
     objDrive->clear();
-    const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
     for (const QString& root : std::as_const(m_driveRoots))
-        objDrive->addItem(icon, root);
+        objDrive->addItem(m_driveIcon, root);
 }
 
 void folderBox::highlight(int row)

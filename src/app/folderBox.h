@@ -4,6 +4,7 @@
 #include "save/editSave.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -84,6 +85,7 @@ private:
     QComboBox* objDrive = nullptr;
     FolderListView* objDir = nullptr;
     FolderListModel* m_model = nullptr;
+    QIcon m_driveIcon;
     QString m_path;
     QStringList m_driveRoots;
     // The folder last open on each volume, what choosing that volume again opens.

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/Artwork.h"
+#include "app/AttributeModel.h"
 #include "app/ColourSwatch.h"
 #include "app/FormLayout.h"
 #include "app/Prompts.h"
@@ -14,17 +15,17 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -34,17 +35,6 @@ const QString folderKey = QStringLiteral("Folder");
 
 using formLayout::place;
 using formLayout::twips;
-
-QLabel* caption(QWidget* parent, const char* objectName, const QString& text, int left, int top,
-                int width, int height)
-{
-    auto* label = place(new QLabel(text, parent), objectName, left, top, width, height);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // The boxes were measured for a narrower font; a caption may reach further right into
-    // the free space before its control, but is never cut off.
-    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
-    return label;
-}
 
 QPushButton* button(QWidget* parent, const char* objectName, const QString& text,
                     const QString& toolTip, int left, int top, int width, int height)
@@ -74,6 +64,16 @@ QSlider* slider(QWidget* parent, const char* objectName, int index, int tickInte
     return result;
 }
 
+// The window's 8 point font. It is set before the first control is made, so that no control
+// is laid out in the platform's font first and again in this one.
+QWidget* withDialogFont(QWidget* window)
+{
+    QFont dialogFont = window->font();
+    dialogFont.setPointSizeF(8);
+    window->setFont(dialogFont);
+    return window;
+}
+
 // The captions were measured for a narrow 8 point font. Where the platform's font is wider
 // and a caption would run under the control it names, its font is made a little smaller.
 void fitBeforeBuddy(QLabel* label)
@@ -90,8 +90,25 @@ void fitBeforeBuddy(QLabel* label)
     label->resize(std::min(label->width(), room), label->height());
 }
 
+enum class CaptionWidth
+{
+    AtLeastBox, // may reach further right into the free space before its control
+    Text,       // as wide as its text
+};
+
+// Fits a caption to its text; it is never cut off.
+void fitCaption(QLabel* label, CaptionWidth width)
+{
+    if (width == CaptionWidth::Text)
+        label->adjustSize();
+    else
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    fitBeforeBuddy(label);
+}
+
 // A page: a frame without caption. Some pages mark a stretch of their sliders with green
-// brackets: two short uprights joined at their lower ends.
+// brackets: two short uprights joined at their lower ends. Its captions are fitted to their
+// text when the page is first shown, so no text is measured for a page never opened.
 class PageFrame final : public QFrame
 {
 public:
@@ -106,7 +123,16 @@ public:
         setFrameStyle(QFrame::Box | QFrame::Sunken);
     }
 
+    void addCaption(QLabel* label, CaptionWidth width) { m_captions.append({label, width}); }
+
 protected:
+    void showEvent(QShowEvent* event) override
+    {
+        for (const auto& [label, width] : std::exchange(m_captions, {}))
+            fitCaption(label, width);
+        QFrame::showEvent(event);
+    }
+
     void paintEvent(QPaintEvent* event) override
     {
         QFrame::paintEvent(event);
@@ -124,7 +150,30 @@ protected:
 
 private:
     QList<Bracket> m_brackets;
+    QList<std::pair<QLabel*, CaptionWidth>> m_captions; // not fitted yet
 };
+
+QLabel* caption(QWidget* parent, const char* objectName, const QString& text, int left, int top,
+                int width, int height, CaptionWidth fit = CaptionWidth::AtLeastBox)
+{
+    auto* label = place(new QLabel(text, parent), objectName, left, top, width, height);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (auto* page = dynamic_cast<PageFrame*>(parent))
+        page->addCaption(label, fit);
+    else
+        fitCaption(label, fit);
+    return label;
+}
+
+// Runs an edit call that may refill the attribute list: the rows it appends reach the list
+// all at once, when it returns.
+template <typename Call>
+auto inOneBatch(AttributeModel& rows, Call call)
+{
+    rows.beginBatch();
+    const auto done = qScopeGuard([&rows] { rows.endBatch(); });
+    return call();
+}
 
 } // namespace
 
@@ -139,15 +188,12 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     , m_rename(rename)
     , m_store(store)
     , m_prompts(prompts)
-    , fbMain(new folderBox(prompts, this))
+    , fbMain(new folderBox(prompts, withDialogFont(this)))
     , m_folderAccess(*fbMain)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarvex Kite"));
     setWindowIcon(artwork::kiteIcon());
-    QFont dialogFont = font();
-    dialogFont.setPointSizeF(8);
-    setFont(dialogFont);
     setFixedSize(twips(9375), twips(6735));
 
     // Controls are created in keyboard focus order.
@@ -179,8 +225,6 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     buildLightPage(frames[1]);
     buildFogPage(frames[2]);
     buildAttributesPage(frames[3]);
-    for (QLabel* label : findChildren<QLabel*>())
-        fitBeforeBuddy(label);
 
     cmdSave = button(this, "cmdSave", tr("&Save"),
                      QStringLiteral("Save *.inf file and rename files if folder changed"), 120,
@@ -253,11 +297,11 @@ void frmMain::buildFogPage(QWidget* page)
     infolabels[3] = caption(page, "infolabels3", tr("Fog Color"), 240, 1590, 735, 255);
     picFogColor = place(new ColourSwatch(page), "picFogColor", 1320, 1560, 615, 615);
     lblfogcolor = caption(page, "lblfogcolor", edit::emptyFogCaption(), 2040, 1560, 1215, 615);
-    infolabels[4] = caption(page, "infolabels4", tr("Vert Fog Start"), 240, 2520, 975, 195);
-    infolabels[4]->adjustSize(); // sized to its text
+    infolabels[4] = caption(page, "infolabels4", tr("Vert Fog Start"), 240, 2520, 975, 195,
+                            CaptionWidth::Text);
     editNumeric[0] = textField(page, "editNumeric0", tr("Vert Fog Start"), 1320, 2490, 4575, 315);
-    infolabels[5] = caption(page, "infolabels5", tr("Vert Fog End"), 240, 3120, 930, 195);
-    infolabels[5]->adjustSize();
+    infolabels[5] = caption(page, "infolabels5", tr("Vert Fog End"), 240, 3120, 930, 195,
+                            CaptionWidth::Text);
     editNumeric[1] = textField(page, "editNumeric1", tr("Vert Fog End"), 1320, 3090, 4575, 315);
 
     picFogColor->setAccessibleName(tr("Fog Color"));
@@ -285,11 +329,10 @@ void frmMain::Form_Load()
     if (!folder.isEmpty())
         fbMain->setPath(folder);
     fbMain->selectedItem = fbMain->Path();
-    showLoadError(edit::loadTrack(m_state, *this, fbMain->Path()));
+    showLoadError(inOneBatch(*m_attributes,
+                             [this] { return edit::loadTrack(m_state, *this, fbMain->Path()); }));
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
     lblfogcolor->setText(edit::emptyFogCaption());
-    // The list is defined value first; the user sees the tag name on the left.
-    listviewAttr->header()->moveSection(1, 0);
 
     if (const QScreen* screen = this->screen()) {
         QRect centred = rect();
@@ -315,7 +358,8 @@ void frmMain::Form_Unload()
 
 void frmMain::fbMain_pathChange()
 {
-    showLoadError(edit::loadTrack(m_state, *this, fbMain->selectedItem));
+    showLoadError(inOneBatch(
+        *m_attributes, [this] { return edit::loadTrack(m_state, *this, fbMain->selectedItem); }));
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
 }
 
@@ -337,15 +381,19 @@ void frmMain::cmdSave_Click()
 {
     const QString selected = fbMain->selectedItem;
     const QString parentPath = selected.left(selected.lastIndexOf(QLatin1Char('/')) + 1);
-    const edit::SaveResult result
-        = edit::saveTrack(m_state, *this, m_folderAccess, m_rename, parentPath, txtFolder->text());
+    const edit::SaveResult result = inOneBatch(*m_attributes, [&] {
+        return edit::saveTrack(m_state, *this, m_folderAccess, m_rename, parentPath,
+                               txtFolder->text());
+    });
     m_prompts.information(this, result.message());
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
 }
 
 void frmMain::cmdNew_Click()
 {
-    const QString error = edit::newTrackFile(m_state, *this, fbMain->selectedItem);
+    const QString error = inOneBatch(*m_attributes, [this] {
+        return edit::newTrackFile(m_state, *this, fbMain->selectedItem);
+    });
     if (!error.isEmpty())
         m_prompts.information(this, error);
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);

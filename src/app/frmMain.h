@@ -15,8 +15,9 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QModelIndex;
+class QTreeView;
+class AttributeModel;
 class ColourSwatch;
 class frmOptions;
 class Prompts;
@@ -65,6 +66,7 @@ private:
     void buildLightPage(QWidget* page);
     void buildFogPage(QWidget* page);
     void buildAttributesPage(QWidget* page);
+    void dressAttributeList();
 
     // Window handlers (frmMain.cpp).
     void Form_Unload();
@@ -83,7 +85,7 @@ private:
     void txtName_Change();
     void txtAuthor_Change();
     void picFogColor_Click();
-    void listviewAttr_ItemClick(QTreeWidgetItem* item);
+    void listviewAttr_ItemClick(const QModelIndex& item);
     void listviewAttr_DblClick();
     void Timer1_Timer();
     void listviewAttr_AfterLabelEdit(int row, const QString& newText);
@@ -126,7 +128,9 @@ private:
     std::array<QLineEdit*, 2> editNumeric{};
     ColourSwatch* picFogColor = nullptr;
     QLabel* lblfogcolor = nullptr;
-    QTreeWidget* listviewAttr = nullptr;
+    QTreeView* listviewAttr = nullptr;
+    AttributeModel* m_attributes = nullptr; // the rows listviewAttr shows
+    bool m_attributeListDressed = false;    // see dressAttributeList
     QLabel* lblDesc = nullptr;
     QTimer* Timer1 = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 
 #include "app/Artwork.h"
+#include "app/AttributeModel.h"
 #include "app/ColourSwatch.h"
 #include "app/FormLayout.h"
 #include "app/Prompts.h"
@@ -19,15 +20,14 @@
 #include <QSlider>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <functional>
 
 namespace {
 
-constexpr int valueColumn = 0;
-constexpr int labelColumn = 1;
-constexpr int keyRole = Qt::UserRole;
+constexpr int valueColumn = AttributeModel::valueColumn;
+constexpr int labelColumn = AttributeModel::labelColumn;
 
 // Edits the value column in place and reports each committed text; an edit abandoned with
 // Escape commits nothing.
@@ -73,12 +73,10 @@ void frmMain::buildAttributesPage(QWidget* page)
 {
     using formLayout::place;
     using formLayout::twips;
-    listviewAttr = place(new QTreeWidget(page), "listviewAttr", 240, 360, 5895, 4695);
+    listviewAttr = place(new QTreeView(page), "listviewAttr", 240, 360, 5895, 4695);
     listviewAttr->setAccessibleName(tr("Attributes"));
-    listviewAttr->setColumnCount(2);
-    listviewAttr->setHeaderLabels({tr("Value"), tr("Label")});
-    listviewAttr->setColumnWidth(valueColumn, twips(3700));
-    listviewAttr->setColumnWidth(labelColumn, twips(2100));
+    m_attributes = new AttributeModel(listviewAttr);
+    listviewAttr->setModel(m_attributes);
     listviewAttr->setRootIsDecorated(false);
     listviewAttr->setUniformRowHeights(true);
     listviewAttr->setAllColumnsShowFocus(true);
@@ -86,13 +84,6 @@ void frmMain::buildAttributesPage(QWidget* page)
     listviewAttr->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listviewAttr->header()->setSectionsMovable(false);
     listviewAttr->header()->setStretchLastSection(true);
-    QFont listFont = listviewAttr->font();
-    listFont.setPointSizeF(8.25);
-    listFont.setBold(true);
-    listviewAttr->setFont(listFont);
-    QPalette palette = listviewAttr->palette();
-    palette.setBrush(QPalette::Base, QBrush(artwork::attributeBackground()));
-    listviewAttr->setPalette(palette);
     listviewAttr->setItemDelegate(
         new ValueDelegate(listviewAttr, [this](int row, const QString& text) {
             listviewAttr_AfterLabelEdit(row, text);
@@ -105,18 +96,41 @@ void frmMain::buildAttributesPage(QWidget* page)
     lblDesc->setTextFormat(Qt::PlainText);
     lblDesc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    connect(listviewAttr, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { listviewAttr_ItemClick(item); });
+    connect(listviewAttr, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& item) { listviewAttr_ItemClick(item); });
     // Moving through the rows with the keyboard shows their descriptions too.
-    connect(listviewAttr, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (!m_state.loading && listviewAttr->hasFocus())
-            listviewAttr_ItemClick(item);
-    });
+    connect(listviewAttr->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& item) {
+                if (!m_state.loading && listviewAttr->hasFocus())
+                    listviewAttr_ItemClick(item);
+            });
+}
+
+// The list's looks: set when it is first shown, so that a start-up that never shows it
+// measures no text in its font and reads no picture.
+void frmMain::dressAttributeList()
+{
+    using formLayout::twips;
+    m_attributeListDressed = true;
+    QFont listFont = listviewAttr->font();
+    listFont.setPointSizeF(8.25);
+    listFont.setBold(true);
+    listviewAttr->setFont(listFont);
+    QPalette palette = listviewAttr->palette();
+    palette.setBrush(QPalette::Base, QBrush(artwork::attributeBackground()));
+    listviewAttr->setPalette(palette);
+    listviewAttr->setColumnWidth(valueColumn, twips(3700));
+    listviewAttr->setColumnWidth(labelColumn, twips(2100));
+    // The list is defined value first; the user sees the tag name on the left.
+    listviewAttr->header()->moveSection(labelColumn, 0);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (listviewAttr && watched == listviewAttr->viewport()
+    if (listviewAttr && watched == listviewAttr && event->type() == QEvent::Show
+        && !m_attributeListDressed) {
+        dressAttributeList();
+    } else if (listviewAttr && watched == listviewAttr->viewport()
         && event->type() == QEvent::MouseButtonDblClick) {
         listviewAttr_DblClick();
     } else if (listviewAttr && watched == listviewAttr && event->type() == QEvent::KeyPress
@@ -184,12 +198,12 @@ void frmMain::picFogColor_Click()
     lblfogcolor->setText(edit::fogCaption(rgb));
 }
 
-void frmMain::listviewAttr_ItemClick(QTreeWidgetItem* item)
+void frmMain::listviewAttr_ItemClick(const QModelIndex& item)
 {
-    if (!item)
+    if (!item.isValid())
         return;
     // The description shows the label as the store holds it, not as the row spells it.
-    if (const cDesc* entry = m_descriptions.find(item->text(labelColumn)))
+    if (const cDesc* entry = m_descriptions.find(m_attributes->label(item.row())))
         lblDesc->setText(entry->forTag + QStringLiteral(": ") + entry->tagDesc);
 }
 
@@ -202,11 +216,12 @@ void frmMain::listviewAttr_DblClick()
 void frmMain::Timer1_Timer()
 {
     Timer1->stop();
-    const QList<QTreeWidgetItem*> selected = listviewAttr->selectedItems();
+    const QModelIndexList selected = listviewAttr->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    listviewAttr->setCurrentItem(selected.first(), valueColumn);
-    listviewAttr->editItem(selected.first(), valueColumn);
+    const QModelIndex value = m_attributes->index(selected.first().row(), valueColumn);
+    listviewAttr->setCurrentIndex(value);
+    listviewAttr->edit(value);
 }
 
 // The row's own record takes the text, so a label that repeats changes on this line only.
@@ -257,18 +272,15 @@ void frmMain::showFogCaption(const QString& threeLines)
 
 void frmMain::clearRows()
 {
-    listviewAttr->clear();
+    m_attributes->clear();
 }
 
 void frmMain::appendRow(const QString& key, const QString& label, const QString& value)
 {
-    auto* item = new QTreeWidgetItem(listviewAttr, {value, label});
-    item->setData(valueColumn, keyRole, key);
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    m_attributes->append(key, label, value);
 }
 
 void frmMain::setRowValue(int row, const QString& value)
 {
-    if (QTreeWidgetItem* item = listviewAttr->topLevelItem(row))
-        item->setText(valueColumn, value);
+    m_attributes->setValue(row, value);
 }
