@@ -1,7 +1,6 @@
 #include "support/TempTrack.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -31,21 +30,6 @@ QString TempLevels::makeTrack(const QString& name, const QByteArray& infBytes) c
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         out.write(infBytes);
     return folder;
-}
-
-QString TempLevels::copyFixture(const QString& fixture) const
-{
-    const QString source = QStringLiteral(KITE_TEST_DATA "/tracks/") + fixture;
-    const QString target = makeFolder(fixture);
-    QDirIterator it(source, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString relative = QDir(source).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target + QLatin1Char('/') + relative).absolutePath());
-        QFile::copy(file, target + QLatin1Char('/') + relative);
-    }
-    return target;
 }
 
 QStringList TempLevels::entries(const QString& folder)

@@ -20,8 +20,6 @@ public:
     QString writeFile(const QString& relativePath, const QByteArray& bytes) const;
     // A track folder <name> holding <name>.inf with the given bytes; returns the folder.
     QString makeTrack(const QString& name, const QByteArray& infBytes) const;
-    // Copies tests/data/tracks/<fixture> to <levels>/<fixture>; returns the folder.
-    QString copyFixture(const QString& fixture) const;
     // File names (not paths) in a folder, sorted; hidden ones included.
     static QStringList entries(const QString& folder);
     static QByteArray readAll(const QString& path);
