@@ -36,9 +36,8 @@ inline QStringList columnTexts(const QAbstractItemView* view, int column = 0)
 // A click on a row of a list or tree; `twice`: a double-click as the window system sends it.
 inline void clickRow(QAbstractItemView* view, int row, bool twice = false)
 {
-    const QModelIndex index = view->model()->index(row, 0);
-    view->scrollTo(index);
-    const QPoint at = view->visualRect(index).center();
+    view->scrollTo(view->model()->index(row, 0));
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     if (twice)
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);

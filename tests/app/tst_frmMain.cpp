@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <functional>
+
 namespace {
 
 // <temp>/levels holds toytrack (with a .taz file) and emptyfolder (no info file).
@@ -31,9 +33,7 @@ protected:
         levels = QDir(temp.path() + u"/levels"_s).canonicalPath();
     }
     void track(const QString& name, const QString& lines) const
-    {
-        temp.writeFile(u"levels/%1/%1.inf"_s.arg(name), crlfLines(lines.split(u'|')));
-    }
+    { temp.writeFile(u"levels/%1/%1.inf"_s.arg(name), crlfLines(lines.split(u'|'))); }
     // Starts the editor in `working` with `stored` as the remembered folder (none if empty).
     void start(const QString& stored, const QString& working = QDir::tempPath())
     {
@@ -50,23 +50,17 @@ protected:
     QString text(const QString& name) const { return w(name)->property("text").toString(); }
     QSlider* slider(int index) const { return w<QSlider>(u"editSld%1"_s.arg(index)); }
     QTreeView* list() const { return w<QTreeView>(u"listviewAttr"_s); }
+    int rows() const { return list()->model()->rowCount(); }
     QString tag(const QString& label) const { return edit::getTagValue(state, label); }
     QString rowValue(const QString& label) const // of the first row with that label
-    {
-        return columnTexts(list()).value(columnTexts(list(), 1).indexOf(label));
-    }
+    { return columnTexts(list()).value(columnTexts(list(), 1).indexOf(label)); }
     QString enabled() const // which of Save and New can be pressed
-    {
-        return QLatin1String(w(u"cmdSave"_s)->isEnabled() ? "Save" : "")
-               + QLatin1String(w(u"cmdNew"_s)->isEnabled() ? "New" : "");
-    }
+    { return QLatin1String(w(u"cmdSave"_s)->isEnabled() ? "Save" : "") + QLatin1String(
+          w(u"cmdNew"_s)->isEnabled() ? "New" : ""); }
     void press(const QString& button) const { QTest::mouseClick(w(button), Qt::LeftButton); }
     void showPage(int index) const { press(u"optFrames%1"_s.arg(index)); }
     void pickFolder(const QString& name) const
-    {
-        auto* folders = child<QListView>(w(u"fbMain"_s), u"objDir"_s);
-        clickRow(folders, columnTexts(folders).indexOf(name));
-    }
+    { clickRow(w<QListView>(u"objDir"_s), columnTexts(w<QListView>(u"objDir"_s)).indexOf(name)); }
     QLineEdit* rowEditor() const { return list()->viewport()->findChild<QLineEdit*>(); }
     // Clicks a row of the attribute list and double-clicks it (or the point `at`), then types
     // into the editor the timer opens.
@@ -91,37 +85,27 @@ protected:
     std::unique_ptr<frmMain> window;
 };
 
-TEST_F(FrmMainTest, startUp_storedFolder_loadsItsTrackIntoTheFormsLayout)
+// A stored folder loads its track into the form's layout; a vanished one asks, and Cancel
+// loads the working folder.
+TEST_F(FrmMainTest, startUp_storedFolderLoads_vanishedOneAsksAndCancelLoadsTheWorkingFolder)
 {
     start(levels + u"/toytrack"_s);
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem, levels + u"/toytrack"_s);
-    EXPECT_EQ(columnTexts(list(), 1).join(u' '), u"NAME FARCLIP FOGSTART FOGCOLOR VERTFOGSTART"
-                                                 u" VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCE"
-                                                 u"RGBPER"_s);
-    QStringList shown;
+    EXPECT_EQ(columnTexts(list(), 1).join(u' '), u"NAME FARCLIP FOGSTART FOGCOLOR VERTFOGSTART "
+              u"VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER"_s);
+    QStringList shown{window->windowTitle(), enabled()};
     for (const char* name : {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
         shown << text(QLatin1String(name));
-    EXPECT_EQ(shown.join(u'|'), u"Toy World|Ann|toytrack|-2000|Red:\nGreen:\nBlue:"_s);
+    EXPECT_EQ(shown.join(u'|'), u"Tarvex Kite|Save|Toy World|Ann|toytrack|-2000|Red:\nGreen:\nBlue:"_s);
     EXPECT_EQ(std::pair(slider(0)->value(), slider(4)->value()), std::pair(6000, 60));
-    EXPECT_EQ(enabled(), u"Save"_s);
     EXPECT_TRUE(prompts.informationTexts.isEmpty() && prompts.retryTexts.isEmpty());
-    EXPECT_EQ(window->windowTitle(), u"Tarvex Kite"_s);
     EXPECT_EQ(window->size(), QSize(625, 449));
-    const std::pair<const char*, QRect> twips[]{// left, top, width, height; 15 to the pixel
-        {"fbMain", {120, 480, 2655, 5535}},      {"optFrames3", {6120, 60, 975, 375}},
-        {"frames2", {2880, 480, 6375, 5655}},    {"cmdExit", {8040, 6240, 1215, 375}},
-        {"txtName", {1080, 360, 4935, 315}},     {"editSld4", {960, 1560, 5175, 375}},
-        {"picFogColor", {1320, 1560, 615, 615}}, {"listviewAttr", {240, 360, 5895, 4695}}};
-    for (const auto& [name, r] : twips)
-        EXPECT_EQ(w(QLatin1String(name))->geometry(),
-                  QRect(r.x() / 15, r.y() / 15, r.width() / 15, r.height() / 15)) << name;
-}
-
-TEST_F(FrmMainTest, startUp_storedFolderVanished_cancelLoadsTheWorkingFolder)
-{
+    // In twips, 15 to the pixel: the browser at 120, 480 and 2655 by 5535.
+    EXPECT_EQ(w(u"fbMain"_s)->geometry(), QRect(8, 32, 177, 369));
+    window.reset();
     start(levels + u"/gone"_s, levels + u"/toytrack"_s);
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->Path(), levels + u"/toytrack"_s);
-    EXPECT_EQ(list()->model()->rowCount(), 9);
+    EXPECT_EQ(rows(), 9);
     ASSERT_EQ(prompts.retryTexts.size(), 1);
     EXPECT_TRUE(prompts.retryTexts[0].startsWith(u"Error accessing "_s + levels + u"/gone\r\r"));
 }
@@ -130,18 +114,15 @@ TEST_F(FrmMainTest, startUp_storedFolderVanished_cancelLoadsTheWorkingFolder)
 TEST_F(FrmMainTest, session_picksLoadTracks_newCreatesTheFile_exitStoresTheOpenFolder)
 {
     start(QString(), levels);
-    EXPECT_EQ(w<folderBox>(u"fbMain"_s)->Path() + enabled(), levels + u"New"_s);
+    QStringList seen{w<folderBox>(u"fbMain"_s)->Path() + enabled()}; // the folder, Save/New, rows
     pickFolder(u"toytrack"_s);
-    EXPECT_EQ(text(u"txtFolder"_s) + enabled(), u"toytrackSave"_s);
-    EXPECT_EQ(list()->model()->rowCount(), 9);
+    seen << text(u"txtFolder"_s) + enabled() + QString::number(rows());
     pickFolder(u"emptyfolder"_s);
-    EXPECT_EQ(std::tuple(list()->model()->rowCount(), slider(0)->value(), text(u"txtFolder"_s)),
-              std::tuple(0, 0, QString()));
-    EXPECT_EQ(enabled(), u"New"_s);
+    seen << text(u"txtFolder"_s) + enabled() + QString::number(rows() + slider(0)->value());
     press(u"cmdNew"_s);
+    seen << enabled() + QString::number(rows());
+    EXPECT_EQ(seen, (QStringList{levels + u"New"_s, u"toytrackSave9"_s, u"New0"_s, u"Save12"_s}));
     EXPECT_TRUE(QFileInfo::exists(levels + u"/emptyfolder/emptyfolder.inf"_s));
-    EXPECT_EQ(list()->model()->rowCount(), 12);
-    EXPECT_EQ(enabled(), u"Save"_s);
     press(u"cmdAbout"_s);
     const QStringList about = prompts.informationTexts.value(0).split(u'\n');
     ASSERT_EQ(about.size(), 5);
@@ -193,22 +174,20 @@ TEST_F(FrmMainTest, sliders_keyboardMouseAndWheel_storeEveryPosition)
         showPage(i < 2 ? 2 : 1);
         s->setFocus();
         QList<int> values;
-        const auto expectStored = [&] {
+        const QPoint left(4, s->height() / 2), middle(s->width() / 2, s->height() / 2);
+        QWheelEvent wheel(middle, s->mapToGlobal(middle), {}, {0, -120}, {}, {},
+                          Qt::NoScrollPhase, false);
+        const std::function<void()> ways[]{// Home, a drag from the left end to the middle, wheel
+            [&] { QTest::keyClick(s, Qt::Key_Home); },
+            [&] { QTest::mousePress(s, Qt::LeftButton, {}, left), QTest::mouseMove(s, middle),
+                  QTest::mouseRelease(s, Qt::LeftButton, {}, middle); },
+            [&] { QApplication::sendEvent(s, &wheel); }};
+        for (const auto& move : ways) {
+            move();
             values << s->value();
             EXPECT_EQ(tag(QLatin1String(tags[i])) + u'|' + rowValue(QLatin1String(tags[i])),
                       u"%1|%1"_s.arg(s->value()));
-        };
-        QTest::keyClick(s, Qt::Key_Home);
-        expectStored();
-        const QPoint left(4, s->height() / 2), middle(s->width() / 2, s->height() / 2);
-        QTest::mousePress(s, Qt::LeftButton, {}, left); // drags the handle to the middle
-        QTest::mouseMove(s, middle);
-        QTest::mouseRelease(s, Qt::LeftButton, {}, middle);
-        expectStored();
-        QWheelEvent wheel(middle, s->mapToGlobal(middle), {}, {0, -120}, {}, {},
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(s, &wheel);
-        expectStored();
+        }
         EXPECT_TRUE(values[0] == 0 && std::abs(values[1] - max / 2) < max / 10
                     && values[2] < values[1]);
     }
