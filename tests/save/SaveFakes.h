@@ -20,9 +20,8 @@ struct FakeFolders : edit::FolderAccess
     bool setPath(const QString& folder) override
     {
         openRequests.append(folder);
-        const bool isFolder = QFileInfo(folder).isDir();
-        open = isFolder ? folder : open;
-        return isFolder;
+        open = QFileInfo(folder).isDir() ? folder : open;
+        return open == folder;
     }
     void refresh() override {}
 };

@@ -19,10 +19,9 @@ struct Dialog final : Rename::RenamePage
     void appendExtensionRow(const QString& extension) override { rows.append(extension); }
     bool removeExtensionRow(const QString& extension) override
     {
-        for (const QString& row : std::as_const(rows)) {
-            if (row.compare(extension, Qt::CaseInsensitive) == 0)
-                return rows.removeOne(QString(row));
-        }
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            if (rows[i].compare(extension, Qt::CaseInsensitive) == 0)
+                return rows.removeAt(i), true;
         return false;
     }
     void selectRenameType(int index) override { selectedType = index; }
@@ -34,9 +33,7 @@ struct Dialog final : Rename::RenamePage
     QString stored(const QString& key) const { return store.read(app, section, key); }
     void put(const QString& key, const QString& value) { store.write(app, section, key, value); }
     QList<int> choices() const // rename type and check box, as held and as shown
-    {
-        return {rename.renameKind, selectedType, rename.autoTempRename, autoTemp};
-    }
+    { return {rename.renameKind, selectedType, rename.autoTempRename, autoTemp}; }
 
     const QString app = u"Tarvex Kite"_s, section = u"Renaming"_s;
     settings::MemoryStore store;
@@ -62,6 +59,7 @@ TEST(RenameSettings, load_storesDefaultsOnFirstRun_andFlagsNormalisedToZeroOrOne
     }
 }
 
+// After Delete, Defaults puts back the default list unstored and rereads type and box.
 TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults_deleteTakesFirstMatch)
 {
     const std::tuple<QString, QString, QStringList> cases[] = {
@@ -77,26 +75,18 @@ TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults_deleteT
         run.load();
         run.rename.removeRenameExt(run, deleted);
         EXPECT_EQ(run.rename.trackExts, after);
-        EXPECT_EQ(run.stored(u"Extentions"_s), list.isEmpty() ? defaults.join(u';') : list);
+        const QString stored = list.isEmpty() ? defaults.join(u';') : list;
+        EXPECT_EQ(run.stored(u"Extentions"_s), stored);
+        for (const QString& key : flagKeys)
+            run.put(key, u"0"_s);
+        run.rename.addRenameExt(run, u"zip"_s); // unconfirmed changes on the page
+        run.selectRenameType(1);
+        run.setAutoTempChecked(true);
+        run.load(true);
+        EXPECT_TRUE(run.rename.trackExts == defaults && run.rows == defaults);
+        EXPECT_EQ(run.stored(u"Extentions"_s), stored);
+        EXPECT_EQ(run.choices(), QList<int>(4, 0));
     }
-}
-
-TEST(RenameSettings, defaultsButton_resetsListUnstored_rereadsTypeAndBoxFromStore)
-{
-    Dialog run;
-    run.put(u"Extentions"_s, u"inf;w"_s);
-    for (const QString& key : flagKeys)
-        run.put(key, u"0"_s);
-    run.load();
-    run.rename.addRenameExt(run, u"zip"_s); // unconfirmed changes on the page
-    run.selectRenameType(1);
-    run.setAutoTempChecked(true);
-
-    run.load(true);
-    EXPECT_EQ(run.rename.trackExts, defaults);
-    EXPECT_EQ(run.rows, defaults);
-    EXPECT_EQ(run.stored(u"Extentions"_s), u"inf;w"_s);
-    EXPECT_EQ(run.choices(), QList<int>(4, 0));
 }
 
 } // namespace

@@ -23,9 +23,8 @@ int chmodPath(const QString& path, int mode) { return ::chmod(qPrintable(path), 
 
 const QByteArray headerBlock = ";----------------------------\r\n; Tarvex .INF file structure\r\n"
                                ";----------------------------\r\n\r\n";
-const QString saved = s("Saved changes to '");
-const QString noErrors = s("\r\n\r\nNo Errors Encountered");
-const QString errorsFollow = s("\r\n\r\nErrors encountered:\r\n");
+const QString saved = s("Saved changes to '"), noErrors = s("\r\n\r\nNo Errors Encountered"),
+              errorsFollow = s("\r\n\r\nErrors encountered:\r\n");
 
 struct SaveTest : ::testing::Test
 {
@@ -59,7 +58,6 @@ struct SaveTest : ::testing::Test
 TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
 {
     const QByteArray old = "NAME Old\r\n";
-    const QString denied = s("Runtime Error '13': Permission denied\r\n");
     const struct { const char *name, *typed; QByteArray input, saved; QString errors = {};
                    int folderMode = 0755, fileMode = 0644; } cases[] = {
         {"own", "Caf\xc3\xa9", "; my own header\r\n\r\nNAME Toy\r\n  ; comment only\r\n"
@@ -70,13 +68,13 @@ TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
         {"star", "Snow \xe2\x98\x85", old, old,
          QStringLiteral("Runtime Error '84': The value of tag \"NAME\" holds the character "
                         "\"\u2605\" (U+2605), which a Windows-1252 file cannot hold.\r\n")},
-        {"roFolder", "Changed", old, old, denied, 0555, 0666},
+        {"roFolder", "Changed", old, old, s("Runtime Error '13': Permission denied\r\n"), 0555, 0666},
     };
     ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
-        const QString name = s(test.name), folder = pick(name, test.input, test.typed);
-        const QString file = folder + u'/' + name + s(".inf");
+        const QString name = s(test.name), folder = pick(name, test.input, test.typed),
+                      file = folder + u'/' + name + s(".inf");
         ASSERT_EQ(chmodPath(file, test.fileMode) | chmodPath(folder, test.folderMode), 0);
         for (int time = 0; time < 2; ++time) {
             std::optional<AsOrdinaryUser> user;
@@ -101,8 +99,7 @@ TEST_F(SaveTest, killedWhileSaving_leavesWholeOldOrNewFile)
     edit::State documents[2];
     QByteArray bytes[2];
     QElapsedTimer timer;
-    timer.start();
-    for (int i : {0, 1}) {
+    for (timer.start(); int i : {0, 1}) {
         edit::setTagValue(state, view, s("tag"), QString(1 + 9000 * i, u'x'));
         documents[i] = state;
         ASSERT_EQ(save(s("toytrack")).errors, QString());
@@ -114,7 +111,7 @@ TEST_F(SaveTest, killedWhileSaving_leavesWholeOldOrNewFile)
     const pid_t parentId = ::getpid();
     for (int round = 0; round < 500 && (round < 60 || seen[0] < 3 || seen[1] < 3); ++round) {
         const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
+        ASSERT_GE(child, 0); // never kill(-1)
         if (child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             for (int i = 0; ::getppid() == parentId; ++i) {
@@ -149,10 +146,9 @@ TEST(RenameNoReplace, neverReplacesAFileOrFolder)
             levels.writeFile(s(name), name);
         levels.makeFolder(s("empty"));
         ASSERT_EQ(::link(qPrintable(base + s("l.w")), qPrintable(base + s("L.w"))), 0);
-        for (const auto& [from, to] : taken) {
-            const std::optional<edit::FileError> error = function(base + s(from), base + s(to));
-            EXPECT_EQ(error ? error->code : 0, EEXIST) << from << " to " << to;
-        }
+        for (const auto& [from, to] : taken)
+            EXPECT_EQ(function(base + s(from), base + s(to)).value_or(edit::FileError{}).code, EEXIST)
+                << from << " to " << to;
         EXPECT_EQ(function(base + s("a.w"), base + s("b.w")), std::nullopt);
         EXPECT_EQ(TempLevels::entries(levels.path()), words("L.w a.inf b.w empty full l.w"));
         for (const auto& [name, content] : kept) // contents travel with their names
@@ -187,11 +183,10 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
         {s("mytrack"), exists, "", ""},
         {s("mytrack"), exists, "", "toytrack.w"}, // renaming inside it would take this
     };
-    for (const QString& name : {QString(), s("."), s(".."), s("a/b"), s("/abs"), s("a\0b", 3)}) {
+    for (const QString& name : {QString(), s("."), s(".."), s("a/b"), s("/abs"), s("a\0b", 3)})
         cases.push_back({name, s("toytrack/toytrack.inf'") + errorsFollow + s("Runtime Error '22': "
                          "Invalid folder name '") + QString(name).replace(QChar(0), u'\u2400')
                          + s("': nothing was renamed\r\n")});
-    }
     // The folder's name fits, but its lettered bitmaps' would not (256 bytes): nothing moves.
     const QString longName(251, u'm');
     cases.push_back({longName, s("toytrack/toytrack.inf'") + errorsFollow
@@ -249,12 +244,11 @@ TEST_F(SaveTest, newTrackFile_writesTheTemplateOnlyWhereTheNameIsFree)
     const QString folder = levels.makeFolder(s("free/toytrack"));
     EXPECT_EQ(edit::newTrackFile(state, view, folder), QString());
     EXPECT_EQ(TempLevels::entries(folder), QStringList{s("toytrack.inf")});
-    // The header block and 12 names padded to 17 characters: 16 lines, each ending CR LF.
-    EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")),
-              headerBlock + "NAME             \r\nSTARTPOS         \r\nSTARTROT         \r\n"
-                            "STARTGRID        \r\nFARCLIP          \r\nFOGSTART         \r\n"
-                            "FOGCOLOR         \r\nVERTFOGSTART     \r\nVERTFOGEND       \r\n"
-                            "WORLDRGBPER      \r\nMODELRGBPER      \r\nINSTANCERGBPER   \r\n");
+    QByteArray written = headerBlock; // and 12 names padded to 17 characters, each ending CR LF
+    for (const QString& name : words("NAME STARTPOS STARTROT STARTGRID FARCLIP FOGSTART FOGCOLOR "
+                                     "VERTFOGSTART VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER"))
+        written += name.leftJustified(17).toLatin1() + "\r\n";
+    EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")), written);
     EXPECT_TRUE(state.fileLoaded && edit::getTagValue(state, s("name")).isEmpty());
 }
 
