@@ -134,7 +134,7 @@ TEST_F(FrmMainTest, session_picksLoadTracks_newCreatesTheFile_exitStoresTheOpenF
                 && store.read(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s) == levels);
 }
 
-TEST_F(FrmMainTest, textFields_everyKeystrokeStores_numericFieldsRedWhileNotANumber)
+TEST_F(FrmMainTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRedWhileNotANumber)
 {
     start(levels + u"/toytrack"_s);
     retype(w(u"txtAuthor"_s), QString());
@@ -159,11 +159,7 @@ TEST_F(FrmMainTest, textFields_everyKeystrokeStores_numericFieldsRedWhileNotANum
     EXPECT_EQ(seen.join(u' '), u"-2000R -2000R -2 -20 -20R -20 -20"_s);
     EXPECT_EQ(field->palette().color(QPalette::Text),
               QApplication::palette().color(QPalette::ButtonText));
-}
-
-TEST_F(FrmMainTest, sliders_keyboardMouseAndWheel_storeEveryPosition)
-{
-    start(levels + u"/toytrack"_s);
+    // Sliders store every position, by keyboard, mouse and wheel.
     const char* tags[]{"FARCLIP", "FOGSTART", "WORLDRGBPER", "MODELRGBPER", "INSTANCERGBPER"};
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(tags[i]);

@@ -45,9 +45,8 @@ struct Dialog final : Rename::RenamePage
 
 TEST(RenameSettings, load_storesDefaultsOnFirstRun_andFlagsNormalisedToZeroOrOne)
 {
-    const std::pair<QString, QString> cases[] = {{QString(), u"1"_s}, {u"2"_s, u"1"_s},
-        {u"yes"_s, u"1"_s}, {u" 0"_s, u"1"_s}, {u"0"_s, u"0"_s}, {u"1"_s, u"1"_s}};
-    for (const auto& [before, flag] : cases) {
+    for (const auto& [before, flag] : {std::pair(QString(), u"1"_s), {u"2"_s, u"1"_s},
+             {u"yes"_s, u"1"_s}, {u" 0"_s, u"1"_s}, {u"0"_s, u"0"_s}, {u"1"_s, u"1"_s}}) {
         SCOPED_TRACE("stored: '" + before.toStdString() + "'");
         Dialog run;
         for (const QString& key : before.isNull() ? QStringList() : flagKeys)

@@ -45,7 +45,7 @@ struct SaveTest : ::testing::Test
         edit::setTagValue(state, view, s("name"), QString::fromUtf8(typed));
         return in(name);
     }
-    edit::SaveResult save(const QString& newName)
+    edit::SaveResult save(const QString& newName) // records the folders opened by this save
     {
         folders.openRequests.clear();
         return edit::saveTrack(state, view, folders, rename, in(QString()), newName);
@@ -68,7 +68,8 @@ TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
         {"star", "Snow \xe2\x98\x85", old, old,
          QStringLiteral("Runtime Error '84': The value of tag \"NAME\" holds the character "
                         "\"\u2605\" (U+2605), which a Windows-1252 file cannot hold.\r\n")},
-        {"roFolder", "Changed", old, old, s("Runtime Error '13': Permission denied\r\n"), 0555, 0666},
+        {"roFolder", "Changed", old, old, s("Runtime Error '13': Permission denied\r\n"), 0555,
+         0666},
     };
     ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
     for (const auto& test : cases) {
@@ -146,9 +147,9 @@ TEST(RenameNoReplace, neverReplacesAFileOrFolder)
             levels.writeFile(s(name), name);
         levels.makeFolder(s("empty"));
         ASSERT_EQ(::link(qPrintable(base + s("l.w")), qPrintable(base + s("L.w"))), 0);
-        for (const auto& [from, to] : taken)
-            EXPECT_EQ(function(base + s(from), base + s(to)).value_or(edit::FileError{}).code, EEXIST)
-                << from << " to " << to;
+        for (const auto& [from, to] : taken) // no error reads as code 0
+            EXPECT_EQ(function(base + s(from), base + s(to)).value_or(edit::FileError{}).code,
+                      EEXIST) << from << " to " << to;
         EXPECT_EQ(function(base + s("a.w"), base + s("b.w")), std::nullopt);
         EXPECT_EQ(TempLevels::entries(levels.path()), words("L.w a.inf b.w empty full l.w"));
         for (const auto& [name, content] : kept) // contents travel with their names
@@ -205,8 +206,8 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
 
         EXPECT_EQ(save(test.newName).message(), saved + in(test.message));
 
-        const QString where = in(test.message.section(u'/', 0, 0));
-        const QString infoFile = in(test.message.section(u'\'', 0, 0));
+        const QString where = in(test.message.section(u'/', 0, 0)),
+                      infoFile = in(test.message.section(u'\'', 0, 0));
         EXPECT_EQ(TempLevels::readAll(infoFile), headerBlock + "NAME\t\tEdited\r\n");
         QStringList after;
         for (const QString& old : before) {
@@ -246,7 +247,8 @@ TEST_F(SaveTest, newTrackFile_writesTheTemplateOnlyWhereTheNameIsFree)
     EXPECT_EQ(TempLevels::entries(folder), QStringList{s("toytrack.inf")});
     QByteArray written = headerBlock; // and 12 names padded to 17 characters, each ending CR LF
     for (const QString& name : words("NAME STARTPOS STARTROT STARTGRID FARCLIP FOGSTART FOGCOLOR "
-                                     "VERTFOGSTART VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER"))
+                                     "VERTFOGSTART VERTFOGEND WORLDRGBPER MODELRGBPER "
+                                     "INSTANCERGBPER"))
         written += name.leftJustified(17).toLatin1() + "\r\n";
     EXPECT_EQ(TempLevels::readAll(folder + s("/toytrack.inf")), written);
     EXPECT_TRUE(state.fileLoaded && edit::getTagValue(state, s("name")).isEmpty());
