@@ -20,8 +20,9 @@ struct FakeFolders : edit::FolderAccess
     bool setPath(const QString& folder) override
     {
         openRequests.append(folder);
-        open = QFileInfo(folder).isDir() ? folder : open;
-        return open == folder;
+        const bool isFolder = QFileInfo(folder).isDir();
+        open = isFolder ? folder : open;
+        return isFolder;
     }
     void refresh() override {}
 };
