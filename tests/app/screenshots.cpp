@@ -2,11 +2,7 @@
 // both pages of the options dialog. Run it on a display, e.g.
 //     xvfb-run -a -s "-screen 0 1024x768x24" kite_screenshots <samples/levels> <output folder>
 #include "GuiTest.h"
-#include "app/Prompts.h"
-#include "app/frmMain.h"
-#include "descriptions/desc.h"
-#include "document/edit.h"
-#include "save/Rename.h"
+#include "app/Editor.h"
 #include "settings/SqliteStore.h"
 
 int main(int argc, char** argv)
@@ -18,11 +14,8 @@ int main(int argc, char** argv)
     settings::MemoryStore store; // the built-in descriptions, as after pressing Defaults once
     for (const cDesc& entry : desc::Store::builtInDescriptions())
         store.write(desc::appName, desc::sectionName, entry.forTag, entry.tagDesc);
-    edit::State state;
-    desc::Store descriptions;
-    Rename::Settings rename;
-    QtPrompts prompts;
-    frmMain window(state, descriptions, rename, store, prompts);
+    Editor editor(store);
+    frmMain& window = editor.window;
     window.Form_Load();
     auto* folders = child<QListView>(&window, u"objDir"_s);
     clickRow(folders, columnTexts(folders).indexOf(u"toytrack"_s));
