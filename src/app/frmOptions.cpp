@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
+#include <QShowEvent>
 #include <QTreeWidget>
 
 namespace {
@@ -205,6 +206,18 @@ void frmOptions::buildLayout()
     cmdExit = makeButton(this, QStringLiteral("cmdExit"), QStringLiteral("&Cancel"));
     place(cmdExit, 5640, 7560, 1215, 375);
 
+    optSelFrames_Click(0);
+}
+
+void frmOptions::finishLayout()
+{
+    // Column widths and caption fitting need fonts and style metrics; the dialog waits
+    // hidden for most of the run, so this is done when it is first shown.
+    QHeaderView* header = listviewDesc->header();
+    header->setStretchLastSection(false);
+    listviewDesc->setColumnWidth(0, pixels(2100));
+    listviewDesc->setColumnWidth(1, pixels(4020));
+
     // Captions that outgrow their boxes may use the free space up to the next control, or
     // up to the page margin the lists keep on the right.
     const int pageRight = pixels(240 + 6255);
@@ -214,8 +227,15 @@ void frmOptions::buildLayout()
                                                    chkAutoEditRename, labels[3]};
     for (QWidget* widget : renamingCaptions)
         fitCaption(widget, pageRight);
+}
 
-    optSelFrames_Click(0);
+void frmOptions::showEvent(QShowEvent* event)
+{
+    if (!m_layoutFinished) {
+        m_layoutFinished = true;
+        finishLayout();
+    }
+    QDialog::showEvent(event);
 }
 
 void frmOptions::buildDescriptionsPage(QFrame* page)
@@ -226,9 +246,6 @@ void frmOptions::buildDescriptionsPage(QFrame* page)
     place(listviewDesc, 240, 360, 6255, 5055);
     listviewDesc->setColumnCount(2);
     listviewDesc->setHeaderLabels({QStringLiteral("Label"), QStringLiteral("Description")});
-    listviewDesc->header()->setStretchLastSection(false);
-    listviewDesc->setColumnWidth(0, pixels(2100));
-    listviewDesc->setColumnWidth(1, pixels(4020));
     listviewDesc->setRootIsDecorated(false);
     listviewDesc->setItemsExpandable(false);
     listviewDesc->setUniformRowHeights(true);

@@ -18,6 +18,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QCheckBox;
 class QCloseEvent;
+class QShowEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -49,9 +50,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildLayout();
+    // The font-dependent part of the layout, done on the first show.
+    void finishLayout();
     void buildDescriptionsPage(QFrame* page);
     void buildRenamingPage(QFrame* page);
     void setFocusOrder();
@@ -101,6 +105,8 @@ private:
     bool fillingFields = false;
     // Set while the program itself selects a row, which must not refill the fields.
     bool m_selectingRow = false;
+    // Set once finishLayout has run.
+    bool m_layoutFinished = false;
 
     std::array<QPushButton*, 2> optSelFrames{};
     QButtonGroup* m_pageGroup = nullptr;
