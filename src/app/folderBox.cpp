@@ -20,8 +20,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
+#include <vector>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -74,6 +76,41 @@ QIcon standardIcon(const QWidget* widget, QStyle::StandardPixmap which, const ch
     const QImage picture = reader.read();
     return picture.isNull() ? widget->style()->standardIcon(which)
                             : QIcon(QPixmap::fromImage(picture));
+}
+
+// The subfolders of the folder open in `handle`, by name regardless of case. Hidden folders
+// (names starting with ".") are left out, as a file manager does; a link leading to a folder
+// counts as one. The entry's type comes with its name, so only links and entries of unknown
+// type cost a look at the file system.
+QStringList subfolderNames(DIR* handle)
+{
+    struct Entry
+    {
+        QString key; // the name in lower case, as it is sorted
+        QString name;
+    };
+    std::vector<Entry> entries;
+    const int folder = ::dirfd(handle);
+    while (const dirent* entry = ::readdir(handle)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info;
+            isFolder = ::fstatat(folder, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (isFolder) {
+            QString name = QFile::decodeName(entry->d_name);
+            entries.push_back({name.toLower(), std::move(name)});
+        }
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    for (Entry& entry : entries)
+        names.append(std::move(entry.name));
+    return names;
 }
 
 } // namespace
@@ -403,10 +440,12 @@ bool folderBox::openFolder(const QString& folder, OpenError* error)
     if (folder.isEmpty())
         return fail(ENOENT);
     const QString clean = cleanFolder(folder);
-    // Opening the folder the way the listing will tells why it cannot be read.
+    // The listing reads the folder through this handle, so opening it tells why it cannot be
+    // read.
     DIR* handle = ::opendir(QFile::encodeName(clean).constData());
     if (!handle)
         return fail(errno);
+    const QStringList subfolders = subfolderNames(handle);
     ::closedir(handle);
 
     const QString root = driveRootFor(clean);
@@ -421,9 +460,6 @@ bool folderBox::openFolder(const QString& folder, OpenError* error)
         chainPaths.append(path);
         chainTexts.append(name);
     }
-    // Hidden folders (names starting with ".") are left out, as a file manager does.
-    const QStringList subfolders
-        = QDir(clean).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     {
         QScopedValueRollback<bool> guard(objDir->quiet, true);
         m_model->setFolders(chainPaths, chainTexts, clean, subfolders);
