@@ -150,7 +150,6 @@ frmOptions::frmOptions(desc::Store& descriptions, Rename::Settings& rename,
     // Hidden, not destroyed, whenever it is closed: it must keep its state for the run.
     setAttribute(Qt::WA_DeleteOnClose, false);
     buildLayout();
-    setFocusOrder();
     connectHandlers();
     Form_Load();
 }
@@ -213,6 +212,7 @@ void frmOptions::finishLayout()
 {
     // Column widths and caption fitting need fonts and style metrics; the dialog waits
     // hidden for most of the run, so this is done when it is first shown.
+    ensureLists();
     QHeaderView* header = listviewDesc->header();
     header->setStretchLastSection(false);
     listviewDesc->setColumnWidth(0, pixels(2100));
@@ -240,21 +240,6 @@ void frmOptions::showEvent(QShowEvent* event)
 
 void frmOptions::buildDescriptionsPage(QFrame* page)
 {
-    listviewDesc = new QTreeWidget(page);
-    listviewDesc->setObjectName(QStringLiteral("listviewDesc"));
-    listviewDesc->setAccessibleName(QStringLiteral("Descriptions"));
-    place(listviewDesc, 240, 360, 6255, 5055);
-    listviewDesc->setColumnCount(2);
-    listviewDesc->setHeaderLabels({QStringLiteral("Label"), QStringLiteral("Description")});
-    listviewDesc->setRootIsDecorated(false);
-    listviewDesc->setItemsExpandable(false);
-    listviewDesc->setUniformRowHeights(true);
-    listviewDesc->setAllColumnsShowFocus(true);
-    listviewDesc->setSelectionMode(QAbstractItemView::SingleSelection);
-    listviewDesc->setSelectionBehavior(QAbstractItemView::SelectRows);
-    // Labels change only through the Label field, which refiles the store entry.
-    listviewDesc->setEditTriggers(QAbstractItemView::NoEditTriggers);
-
     cmdAddDesc = makeButton(page, QStringLiteral("cmdAddDesc"), QStringLiteral("&Add"));
     place(cmdAddDesc, 240, 5520, 1335, 375);
     cmdDel = makeButton(page, QStringLiteral("cmdDel"), QStringLiteral("D&elete"));
@@ -311,13 +296,6 @@ void frmOptions::buildRenamingPage(QFrame* page)
     labels[3] = makeLabel(page, QStringLiteral("labels3"),
                           QStringLiteral("E&xtentions considered track files"));
     place(labels[3], 240, 2160, 2655, 255);
-    lstExts = new QListWidget(page);
-    lstExts->setObjectName(QStringLiteral("lstExts"));
-    lstExts->setAccessibleName(QStringLiteral("Extentions considered track files"));
-    lstExts->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstExts->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    place(lstExts, 240, 2520, 2655, 4155);
-    labels[3]->setBuddy(lstExts);
 
     cmdAddRename = makeButton(page, QStringLiteral("cmdAddRename"), QStringLiteral("&Add"));
     place(cmdAddRename, 3000, 2520, 1095, 375);
@@ -326,6 +304,61 @@ void frmOptions::buildRenamingPage(QFrame* page)
     cmdDefaultsRename =
         makeButton(page, QStringLiteral("cmdDefaultsRename"), QStringLiteral("De&faults"));
     place(cmdDefaultsRename, 3000, 3480, 1095, 375);
+}
+
+void frmOptions::ensureLists()
+{
+    if (m_listsBuilt)
+        return;
+    m_listsBuilt = true;
+
+    listviewDesc = new QTreeWidget(frames[0]);
+    listviewDesc->setObjectName(QStringLiteral("listviewDesc"));
+    listviewDesc->setAccessibleName(QStringLiteral("Descriptions"));
+    place(listviewDesc, 240, 360, 6255, 5055);
+    listviewDesc->setColumnCount(2);
+    listviewDesc->setHeaderLabels({QStringLiteral("Label"), QStringLiteral("Description")});
+    listviewDesc->setRootIsDecorated(false);
+    listviewDesc->setItemsExpandable(false);
+    listviewDesc->setUniformRowHeights(true);
+    listviewDesc->setAllColumnsShowFocus(true);
+    listviewDesc->setSelectionMode(QAbstractItemView::SingleSelection);
+    listviewDesc->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Labels change only through the Label field, which refiles the store entry.
+    listviewDesc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // First among its page's children, as if built with the page (the order screen readers
+    // list them in); shown with its page, also when built while the dialog shows.
+    listviewDesc->stackUnder(cmdAddDesc);
+    listviewDesc->show();
+
+    lstExts = new QListWidget(frames[1]);
+    lstExts->setObjectName(QStringLiteral("lstExts"));
+    lstExts->setAccessibleName(QStringLiteral("Extentions considered track files"));
+    lstExts->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstExts->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    place(lstExts, 240, 2520, 2655, 4155);
+    lstExts->stackUnder(cmdAddRename);
+    lstExts->show();
+    labels[3]->setBuddy(lstExts);
+
+    setFocusOrder();
+    connect(listviewDesc, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* row) { listviewDesc_ItemClick(row); });
+    // Moving through the list with the keyboard is a click on the row it lands on; the
+    // program's own selections (after Delete, after filling) leave the fields alone.
+    connect(listviewDesc, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!m_selectingRow)
+            listviewDesc_ItemClick(selectedRow());
+    });
+
+    // The rows loaded so far, and the row loading selected.
+    for (const QStringList& texts : std::as_const(m_pendingDescRows))
+        new QTreeWidgetItem(listviewDesc, texts);
+    if (QTreeWidgetItem* row = listviewDesc->topLevelItem(m_pendingDescSelected))
+        selectRow(row);
+    lstExts->addItems(m_pendingExtRows);
+    m_pendingDescRows.clear();
+    m_pendingExtRows.clear();
 }
 
 void frmOptions::setFocusOrder()
@@ -348,14 +381,6 @@ void frmOptions::connectHandlers()
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmOptions::cmdExit_Click);
 
-    connect(listviewDesc, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* row) { listviewDesc_ItemClick(row); });
-    // Moving through the list with the keyboard is a click on the row it lands on; the
-    // program's own selections (after Delete, after filling) leave the fields alone.
-    connect(listviewDesc, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!m_selectingRow)
-            listviewDesc_ItemClick(selectedRow());
-    });
     connect(txtDesc, &QLineEdit::textChanged, this, &frmOptions::txtDesc_Change);
     connect(txtLabel, &QLineEdit::textChanged, this, &frmOptions::txtLabel_Change);
     connect(cmdAddDesc, &QPushButton::clicked, this, &frmOptions::cmdAddDesc_Click);
@@ -513,6 +538,7 @@ void frmOptions::txtDesc_Change(const QString& text)
 {
     if (fillingFields)
         return;
+    ensureLists();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
@@ -527,6 +553,7 @@ void frmOptions::txtLabel_Change(const QString& text)
 {
     if (fillingFields)
         return;
+    ensureLists();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
@@ -551,6 +578,7 @@ void frmOptions::txtLabel_Change(const QString& text)
 
 void frmOptions::cmdAddDesc_Click()
 {
+    ensureLists();
     int number = 1;
     while (m_descriptions.find(QStringLiteral("NEW") + QString::number(number)))
         ++number;
@@ -565,6 +593,7 @@ void frmOptions::cmdAddDesc_Click()
 
 void frmOptions::cmdDel_Click()
 {
+    ensureLists();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
@@ -583,6 +612,7 @@ void frmOptions::cmdDel_Click()
 
 void frmOptions::cmdDefaults_Click()
 {
+    ensureLists();
     m_descriptions.defaultDescriptions(*this);
     if (QTreeWidgetItem* first = listviewDesc->topLevelItem(0)) {
         selectRow(first);
@@ -592,12 +622,23 @@ void frmOptions::cmdDefaults_Click()
 
 void frmOptions::clearDescriptionRows()
 {
+    if (!m_listsBuilt) {
+        m_pendingDescRows.clear();
+        m_pendingDescSelected = -1;
+        return;
+    }
     const QScopedValueRollback<bool> selecting(m_selectingRow, true);
     listviewDesc->clear();
 }
 
 void frmOptions::appendDescriptionRow(const QString& label, const QString& text)
 {
+    if (!m_listsBuilt) {
+        if (m_pendingDescRows.isEmpty())
+            m_pendingDescSelected = 0;
+        m_pendingDescRows.append(QStringList{label, text});
+        return;
+    }
     const bool wasEmpty = listviewDesc->topLevelItemCount() == 0;
     auto* row = new QTreeWidgetItem(listviewDesc, QStringList{label, text});
     if (wasEmpty)
@@ -617,6 +658,7 @@ void frmOptions::cmdAddRename_Click()
 void frmOptions::cmdDelRename_Click()
 {
     // Without a selected row there is nothing the user asked to delete.
+    ensureLists();
     const QList<QListWidgetItem*> rows = lstExts->selectedItems();
     if (rows.isEmpty())
         return;
@@ -630,16 +672,33 @@ void frmOptions::cmdDefaultsRename_Click()
 
 void frmOptions::clearExtensionRows()
 {
+    if (!m_listsBuilt) {
+        m_pendingExtRows.clear();
+        return;
+    }
     lstExts->clear();
 }
 
 void frmOptions::appendExtensionRow(const QString& extension)
 {
+    if (!m_listsBuilt) {
+        m_pendingExtRows.append(extension);
+        return;
+    }
     lstExts->addItem(extension);
 }
 
 bool frmOptions::removeExtensionRow(const QString& extension)
 {
+    if (!m_listsBuilt) {
+        for (qsizetype i = 0; i < m_pendingExtRows.size(); ++i) {
+            if (m_pendingExtRows.at(i).compare(extension, Qt::CaseInsensitive) == 0) {
+                m_pendingExtRows.removeAt(i);
+                return true;
+            }
+        }
+        return false;
+    }
     for (int i = 0; i < lstExts->count(); ++i) {
         if (lstExts->item(i)->text().compare(extension, Qt::CaseInsensitive) == 0) {
             delete lstExts->takeItem(i);

@@ -5,6 +5,8 @@
 #include "save/Rename.h"
 
 #include <QDialog>
+#include <QList>
+#include <QStringList>
 
 #include <array>
 
@@ -58,6 +60,9 @@ private:
     void finishLayout();
     void buildDescriptionsPage(QFrame* page);
     void buildRenamingPage(QFrame* page);
+    // The two lists are costly item views the dialog mostly never shows: their rows wait in
+    // plain lists until it is first shown or a handler needs the views.
+    void ensureLists();
     void setFocusOrder();
     void connectHandlers();
 
@@ -107,6 +112,11 @@ private:
     bool m_selectingRow = false;
     // Set once finishLayout has run.
     bool m_layoutFinished = false;
+    // Set once ensureLists has built the two lists; until then their rows are kept here.
+    bool m_listsBuilt = false;
+    QList<QStringList> m_pendingDescRows;
+    int m_pendingDescSelected = -1;
+    QStringList m_pendingExtRows;
 
     std::array<QPushButton*, 2> optSelFrames{};
     QButtonGroup* m_pageGroup = nullptr;
