@@ -372,6 +372,8 @@ void frmMain::showLoadError(const QString& error)
 // Only the chosen page is shown, so the keyboard never reaches a page behind it.
 void frmMain::optFrames_Click(int index)
 {
+    if (index == 3 && !listviewAttr)
+        makeAttributeList();
     for (int i = 0; i < int(frames.size()); ++i)
         frames[i]->setVisible(i == index);
     frames[index]->raise();

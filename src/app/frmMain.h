@@ -66,6 +66,7 @@ private:
     void buildLightPage(QWidget* page);
     void buildFogPage(QWidget* page);
     void buildAttributesPage(QWidget* page);
+    void makeAttributeList();
     void dressAttributeList();
 
     // Window handlers (frmMain.cpp).
@@ -128,8 +129,8 @@ private:
     std::array<QLineEdit*, 2> editNumeric{};
     ColourSwatch* picFogColor = nullptr;
     QLabel* lblfogcolor = nullptr;
-    QTreeView* listviewAttr = nullptr;
-    AttributeModel* m_attributes = nullptr; // the rows listviewAttr shows
+    QTreeView* listviewAttr = nullptr;      // made when the Attributes page is first shown
+    AttributeModel* m_attributes = nullptr; // the rows listviewAttr shows; owned by the window
     bool m_attributeListDressed = false;    // see dressAttributeList
     QLabel* lblDesc = nullptr;
     QTimer* Timer1 = nullptr;

@@ -72,10 +72,20 @@ private:
 void frmMain::buildAttributesPage(QWidget* page)
 {
     using formLayout::place;
-    using formLayout::twips;
-    listviewAttr = place(new QTreeView(page), "listviewAttr", 240, 360, 5895, 4695);
+    // The rows live from the start; the list that shows them is made when the page is first
+    // shown (see makeAttributeList), so a start-up that never opens the page builds no view.
+    m_attributes = new AttributeModel(this);
+    lblDesc = place(new QLabel(page), "lblDesc", 240, 5085, 5895, 420);
+    lblDesc->setWordWrap(true);
+    lblDesc->setTextFormat(Qt::PlainText);
+    lblDesc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void frmMain::makeAttributeList()
+{
+    using formLayout::place;
+    listviewAttr = place(new QTreeView(frames[3]), "listviewAttr", 240, 360, 5895, 4695);
     listviewAttr->setAccessibleName(tr("Attributes"));
-    m_attributes = new AttributeModel(listviewAttr);
     listviewAttr->setModel(m_attributes);
     listviewAttr->setRootIsDecorated(false);
     listviewAttr->setUniformRowHeights(true);
@@ -90,11 +100,8 @@ void frmMain::buildAttributesPage(QWidget* page)
         }));
     listviewAttr->viewport()->installEventFilter(this);
     listviewAttr->installEventFilter(this);
-
-    lblDesc = place(new QLabel(page), "lblDesc", 240, 5085, 5895, 420);
-    lblDesc->setWordWrap(true);
-    lblDesc->setTextFormat(Qt::PlainText);
-    lblDesc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // In the keyboard order the list follows the Fog page, as if made with the other pages.
+    setTabOrder(editNumeric[1], listviewAttr);
 
     connect(listviewAttr, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& item) { listviewAttr_ItemClick(item); });
@@ -216,6 +223,8 @@ void frmMain::listviewAttr_DblClick()
 void frmMain::Timer1_Timer()
 {
     Timer1->stop();
+    if (!listviewAttr) // editing starts from the list, so it exists by then
+        return;
     const QModelIndexList selected = listviewAttr->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;

@@ -49,7 +49,8 @@ protected:
     T* w(const QString& name) const { return child<T>(window.get(), name); }
     QString text(const QString& name) const { return w(name)->property("text").toString(); }
     QSlider* slider(int index) const { return w<QSlider>(u"editSld%1"_s.arg(index)); }
-    QTreeView* list() const { return w<QTreeView>(u"listviewAttr"_s); }
+    QTreeView* list() const // made when its page is first shown
+    { if (!window->findChild<QTreeView*>()) showPage(3); return w<QTreeView>(u"listviewAttr"_s); }
     int rows() const { return list()->model()->rowCount(); }
     QString tag(const QString& label) const { return edit::getTagValue(state, label); }
     QString rowValue(const QString& label) const // of the first row with that label
@@ -242,7 +243,6 @@ TEST_F(FrmMainTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOw
 {
     track(u"twice"_s, u"STARTPOS 1 1 1|FARCLIP 10|STARTPOS 2 2 2"_s);
     start(levels + u"/twice"_s);
-    showPage(3);
     editRow(2, u"9 9 9"_s);
     editRow(0, u"0 0 0"_s);
     editRow(1, u"9000"_s);
