@@ -31,7 +31,6 @@ EditorHarness::EditorHarness(const QString& levels)
     m_folders = child<folderBox>(*m_window, "fbMain");
     m_save = child<QPushButton>(*m_window, "cmdSave");
     m_folderName = child<QLineEdit>(*m_window, "txtFolder");
-    m_list = child<QAbstractItemView>(*m_window, "listviewAttr");
     settle();
 }
 
@@ -59,11 +58,13 @@ void EditorHarness::showAttributes()
 {
     child<QPushButton>(*m_window, "optFrames3")->click();
     settle();
+    // The list's view is made when its page is first shown.
+    m_list = child<QAbstractItemView>(*m_window, "listviewAttr");
 }
 
 int EditorHarness::attributeRows() const
 {
-    return m_list->model()->rowCount();
+    return m_list ? m_list->model()->rowCount() : -1;
 }
 
 void EditorHarness::settle()
