@@ -1,5 +1,6 @@
 #include "app/frmOptions.h"
 
+#include "app/FormLayout.h"
 #include "app/Prompts.h"
 #include "settings/SettingsStore.h"
 
@@ -21,15 +22,11 @@
 
 namespace {
 
-// The layout is given in twips; 15 twips are one pixel at 96 dots per inch.
-constexpr int pixels(int twips)
-{
-    return twips / 15;
-}
+using formLayout::twips;
 
 void place(QWidget* widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
+    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
 }
 
 // Captions carry "&" mnemonics; screen readers get the caption as the user reads it.
@@ -170,7 +167,7 @@ void frmOptions::buildLayout()
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Advanced Tvkite Options"));
     setModal(true);
-    setFixedSize(pixels(7020), pixels(8010));
+    setFixedSize(twips(7020), twips(8010));
     setSizeGripEnabled(false);
 
     optSelFrames[0] =
@@ -215,12 +212,12 @@ void frmOptions::finishLayout()
     ensureLists();
     QHeaderView* header = listviewDesc->header();
     header->setStretchLastSection(false);
-    listviewDesc->setColumnWidth(0, pixels(2100));
-    listviewDesc->setColumnWidth(1, pixels(4020));
+    listviewDesc->setColumnWidth(0, twips(2100));
+    listviewDesc->setColumnWidth(1, twips(4020));
 
     // Captions that outgrow their boxes may use the free space up to the next control, or
     // up to the page margin the lists keep on the right.
-    const int pageRight = pixels(240 + 6255);
+    const int pageRight = twips(240 + 6255);
     fitCaption(labels[0], txtLabel->x() - 3);
     fitCaption(labels[1], txtDesc->x() - 3);
     const std::array<QWidget*, 5> renamingCaptions{labels[2], renameType[0], renameType[1],
