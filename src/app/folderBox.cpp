@@ -1,5 +1,6 @@
 #include "app/folderBox.h"
 
+#include "app/Artwork.h"
 #include "app/Prompts.h"
 
 #include <QAbstractListModel>
@@ -8,13 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QListView>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QStorageInfo>
-#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -60,22 +59,14 @@ bool liesUnder(const QString& path, const QString& root)
     return path == root || path.startsWith(root + QLatin1Char('/'));
 }
 
-// A folder or drive picture as the style makes it: the desktop icon theme's where it has
-// one, otherwise the style's own 16 pixel picture. That one is read here with the PNG reader
-// named, so that showing the browser loads no image plugin.
-QIcon standardIcon(const QWidget* widget, QStyle::StandardPixmap which, const char* themeName,
-                   const char* builtIn)
+// A folder or drive picture: the desktop icon theme's where it has one, otherwise the
+// editor's own, painted when first shown (no image file is read to start the browser).
+QIcon browserIcon(const char* themeName, artwork::BrowserPicture own)
 {
     const QString themed = QLatin1String(themeName);
     if (!QIcon::themeName().isEmpty() && QIcon::hasThemeIcon(themed))
         return QIcon::fromTheme(themed);
-    QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/")
-                            + QLatin1String(builtIn),
-                        "png");
-    reader.setAutoDetectImageFormat(false);
-    const QImage picture = reader.read();
-    return picture.isNull() ? widget->style()->standardIcon(which)
-                            : QIcon(QPixmap::fromImage(picture));
+    return artwork::browserIcon(own);
 }
 
 // The subfolders of the folder open in `handle`, by name regardless of case. Hidden folders
@@ -315,10 +306,10 @@ folderBox::folderBox(Prompts& prompts, QWidget* parent, VolumeLister volumes)
     objDir = new FolderListView(this);
     objDir->setObjectName(QStringLiteral("objDir"));
     objDir->setAccessibleName(tr("Folders"));
-    m_model = new FolderListModel(
-        this, standardIcon(this, QStyle::SP_DirOpenIcon, "folder-open", "diropen-16.png"),
-        standardIcon(this, QStyle::SP_DirClosedIcon, "folder", "dirclosed-16.png"));
-    m_driveIcon = standardIcon(this, QStyle::SP_DriveHDIcon, "drive-harddisk", "harddrive-16.png");
+    m_model = new FolderListModel(this,
+                                  browserIcon("folder-open", artwork::BrowserPicture::OpenFolder),
+                                  browserIcon("folder", artwork::BrowserPicture::ClosedFolder));
+    m_driveIcon = browserIcon("drive-harddisk", artwork::BrowserPicture::Drive);
     objDir->setModel(m_model);
     setFocusProxy(objDir);
 
