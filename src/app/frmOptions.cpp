@@ -146,8 +146,11 @@ frmOptions::frmOptions(desc::Store& descriptions, Rename::Settings& rename,
 {
     // Hidden, not destroyed, whenever it is closed: it must keep its state for the run.
     setAttribute(Qt::WA_DeleteOnClose, false);
-    buildLayout();
-    connectHandlers();
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Advanced Tvkite Options"));
+    setModal(true);
+    setFixedSize(twips(7020), twips(8010));
+    setSizeGripEnabled(false);
     Form_Load();
 }
 
@@ -162,14 +165,15 @@ void frmOptions::showOptions()
     exec();
 }
 
+void frmOptions::setVisible(bool visible)
+{
+    if (visible)
+        ensureControls();
+    QDialog::setVisible(visible);
+}
+
 void frmOptions::buildLayout()
 {
-    setObjectName(QStringLiteral("frmOptions"));
-    setWindowTitle(QStringLiteral("Advanced Tvkite Options"));
-    setModal(true);
-    setFixedSize(twips(7020), twips(8010));
-    setSizeGripEnabled(false);
-
     optSelFrames[0] =
         makeButton(this, QStringLiteral("optSelFrames0"), QStringLiteral("&Descriptions"));
     place(optSelFrames[0], 120, 120, 1335, 375);
@@ -207,9 +211,8 @@ void frmOptions::buildLayout()
 
 void frmOptions::finishLayout()
 {
-    // Column widths and caption fitting need fonts and style metrics; the dialog waits
-    // hidden for most of the run, so this is done when it is first shown.
-    ensureLists();
+    // Column widths and caption fitting need fonts and style metrics, so they are done when
+    // the dialog is first shown.
     QHeaderView* header = listviewDesc->header();
     header->setStretchLastSection(false);
     listviewDesc->setColumnWidth(0, twips(2100));
@@ -303,11 +306,12 @@ void frmOptions::buildRenamingPage(QFrame* page)
     place(cmdDefaultsRename, 3000, 3480, 1095, 375);
 }
 
-void frmOptions::ensureLists()
+void frmOptions::ensureControls()
 {
-    if (m_listsBuilt)
+    if (m_controlsBuilt)
         return;
-    m_listsBuilt = true;
+    m_controlsBuilt = true;
+    buildLayout();
 
     listviewDesc = new QTreeWidget(frames[0]);
     listviewDesc->setObjectName(QStringLiteral("listviewDesc"));
@@ -324,9 +328,8 @@ void frmOptions::ensureLists()
     // Labels change only through the Label field, which refiles the store entry.
     listviewDesc->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // First among its page's children, as if built with the page (the order screen readers
-    // list them in); shown with its page, also when built while the dialog shows.
+    // list them in).
     listviewDesc->stackUnder(cmdAddDesc);
-    listviewDesc->show();
 
     lstExts = new QListWidget(frames[1]);
     lstExts->setObjectName(QStringLiteral("lstExts"));
@@ -335,10 +338,10 @@ void frmOptions::ensureLists()
     lstExts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     place(lstExts, 240, 2520, 2655, 4155);
     lstExts->stackUnder(cmdAddRename);
-    lstExts->show();
     labels[3]->setBuddy(lstExts);
 
     setFocusOrder();
+    connectHandlers();
     connect(listviewDesc, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* row) { listviewDesc_ItemClick(row); });
     // Moving through the list with the keyboard is a click on the row it lands on; the
@@ -348,7 +351,8 @@ void frmOptions::ensureLists()
             listviewDesc_ItemClick(selectedRow());
     });
 
-    // The rows loaded so far, and the row loading selected.
+    // What loading has put on the pages so far: the rows, the row it selected, the rename
+    // settings.
     for (const QStringList& texts : std::as_const(m_pendingDescRows))
         new QTreeWidgetItem(listviewDesc, texts);
     if (QTreeWidgetItem* row = listviewDesc->topLevelItem(m_pendingDescSelected))
@@ -356,6 +360,8 @@ void frmOptions::ensureLists()
     lstExts->addItems(m_pendingExtRows);
     m_pendingDescRows.clear();
     m_pendingExtRows.clear();
+    renameType[m_pendingRenameType]->setChecked(true);
+    chkAutoEditRename->setChecked(m_pendingAutoTemp);
 }
 
 void frmOptions::setFocusOrder()
@@ -395,7 +401,7 @@ void frmOptions::Form_Load()
 {
     // Run again when the settings could not be read before: nothing shown then stays.
     clearDescriptionRows();
-    {
+    if (m_controlsBuilt) {
         const QScopedValueRollback<bool> filling(fillingFields, true);
         txtLabel->clear();
         txtDesc->clear();
@@ -535,7 +541,6 @@ void frmOptions::txtDesc_Change(const QString& text)
 {
     if (fillingFields)
         return;
-    ensureLists();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
@@ -550,7 +555,6 @@ void frmOptions::txtLabel_Change(const QString& text)
 {
     if (fillingFields)
         return;
-    ensureLists();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
@@ -575,7 +579,6 @@ void frmOptions::txtLabel_Change(const QString& text)
 
 void frmOptions::cmdAddDesc_Click()
 {
-    ensureLists();
     int number = 1;
     while (m_descriptions.find(QStringLiteral("NEW") + QString::number(number)))
         ++number;
@@ -590,7 +593,6 @@ void frmOptions::cmdAddDesc_Click()
 
 void frmOptions::cmdDel_Click()
 {
-    ensureLists();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
@@ -609,7 +611,6 @@ void frmOptions::cmdDel_Click()
 
 void frmOptions::cmdDefaults_Click()
 {
-    ensureLists();
     m_descriptions.defaultDescriptions(*this);
     if (QTreeWidgetItem* first = listviewDesc->topLevelItem(0)) {
         selectRow(first);
@@ -619,7 +620,7 @@ void frmOptions::cmdDefaults_Click()
 
 void frmOptions::clearDescriptionRows()
 {
-    if (!m_listsBuilt) {
+    if (!m_controlsBuilt) {
         m_pendingDescRows.clear();
         m_pendingDescSelected = -1;
         return;
@@ -630,7 +631,7 @@ void frmOptions::clearDescriptionRows()
 
 void frmOptions::appendDescriptionRow(const QString& label, const QString& text)
 {
-    if (!m_listsBuilt) {
+    if (!m_controlsBuilt) {
         if (m_pendingDescRows.isEmpty())
             m_pendingDescSelected = 0;
         m_pendingDescRows.append(QStringList{label, text});
@@ -655,7 +656,6 @@ void frmOptions::cmdAddRename_Click()
 void frmOptions::cmdDelRename_Click()
 {
     // Without a selected row there is nothing the user asked to delete.
-    ensureLists();
     const QList<QListWidgetItem*> rows = lstExts->selectedItems();
     if (rows.isEmpty())
         return;
@@ -669,7 +669,7 @@ void frmOptions::cmdDefaultsRename_Click()
 
 void frmOptions::clearExtensionRows()
 {
-    if (!m_listsBuilt) {
+    if (!m_controlsBuilt) {
         m_pendingExtRows.clear();
         return;
     }
@@ -678,7 +678,7 @@ void frmOptions::clearExtensionRows()
 
 void frmOptions::appendExtensionRow(const QString& extension)
 {
-    if (!m_listsBuilt) {
+    if (!m_controlsBuilt) {
         m_pendingExtRows.append(extension);
         return;
     }
@@ -687,7 +687,7 @@ void frmOptions::appendExtensionRow(const QString& extension)
 
 bool frmOptions::removeExtensionRow(const QString& extension)
 {
-    if (!m_listsBuilt) {
+    if (!m_controlsBuilt) {
         for (qsizetype i = 0; i < m_pendingExtRows.size(); ++i) {
             if (m_pendingExtRows.at(i).compare(extension, Qt::CaseInsensitive) == 0) {
                 m_pendingExtRows.removeAt(i);
@@ -707,21 +707,28 @@ bool frmOptions::removeExtensionRow(const QString& extension)
 
 void frmOptions::selectRenameType(int index)
 {
-    if (index >= 0 && index < int(renameType.size()))
+    if (index < 0 || index >= int(renameType.size()))
+        return;
+    if (m_controlsBuilt)
         renameType[index]->setChecked(true);
+    else
+        m_pendingRenameType = index;
 }
 
 bool frmOptions::renameTypeZeroSelected() const
 {
-    return renameType[0]->isChecked();
+    return m_controlsBuilt ? renameType[0]->isChecked() : m_pendingRenameType == 0;
 }
 
 void frmOptions::setAutoTempChecked(bool checked)
 {
-    chkAutoEditRename->setChecked(checked);
+    if (m_controlsBuilt)
+        chkAutoEditRename->setChecked(checked);
+    else
+        m_pendingAutoTemp = checked;
 }
 
 bool frmOptions::autoTempChecked() const
 {
-    return chkAutoEditRename->isChecked();
+    return m_controlsBuilt ? chkAutoEditRename->isChecked() : m_pendingAutoTemp;
 }

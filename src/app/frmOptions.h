@@ -49,20 +49,22 @@ public:
 
     // Cancel and Escape: hide without saving.
     void reject() override;
+    // The controls are built before the dialog first shows.
+    void setVisible(bool visible) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The dialog mostly waits hidden for the whole run, so its controls are built when it
+    // is first shown; until then what loading puts on its pages is kept in plain members.
+    void ensureControls();
     void buildLayout();
     // The font-dependent part of the layout, done on the first show.
     void finishLayout();
     void buildDescriptionsPage(QFrame* page);
     void buildRenamingPage(QFrame* page);
-    // The two lists are costly item views the dialog mostly never shows: their rows wait in
-    // plain lists until it is first shown or a handler needs the views.
-    void ensureLists();
     void setFocusOrder();
     void connectHandlers();
 
@@ -112,11 +114,14 @@ private:
     bool m_selectingRow = false;
     // Set once finishLayout has run.
     bool m_layoutFinished = false;
-    // Set once ensureLists has built the two lists; until then their rows are kept here.
-    bool m_listsBuilt = false;
+    // Set once ensureControls has built the controls; until then the pages' state is kept
+    // here.
+    bool m_controlsBuilt = false;
     QList<QStringList> m_pendingDescRows;
     int m_pendingDescSelected = -1;
     QStringList m_pendingExtRows;
+    int m_pendingRenameType = 1;
+    bool m_pendingAutoTemp = true;
 
     std::array<QPushButton*, 2> optSelFrames{};
     QButtonGroup* m_pageGroup = nullptr;

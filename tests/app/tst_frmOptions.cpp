@@ -200,3 +200,17 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
 }
 
 } // namespace
+
+TEST_F(FrmOptionsTest, storedRenameChoices_areShownWhenFirstOpened_andKeptByOk)
+{
+    for (const auto& [type, temp] : {std::pair(u"0"_s, u"0"_s), std::pair(u"1"_s, u"0"_s),
+                                     std::pair(u"0"_s, u"1"_s), std::pair(u"1"_s, u"1"_s)}) {
+        store.write(kite, u"Renaming"_s, u"Rename Type"_s, type);
+        store.write(kite, u"Renaming"_s, u"Auto Temp Edit File"_s, temp);
+        restart();
+        const bool typeZero = w("renameType0")->property("checked").toBool();
+        EXPECT_EQ(QString::number(typeZero ? 0 : 1) + QString::number(tempChecked()), type + temp);
+        click("cmdOK");
+        EXPECT_EQ(renaming("Rename Type") + renaming("Auto Temp Edit File"), type + temp);
+    }
+}

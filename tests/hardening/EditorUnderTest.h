@@ -38,7 +38,13 @@ struct EditorUnderTest
         child<QPushButton>(in ? in : window.get(), name)->click();
         return said();
     }
-    frmOptions* options() { return child<frmOptions>(window.get(), u"frmOptions"_s); }
+    // The options dialog as the user reaches it: shown (without waiting for it to close).
+    frmOptions* options()
+    {
+        auto* dialog = child<frmOptions>(window.get(), u"frmOptions"_s);
+        dialog->show();
+        return dialog;
+    }
     QLineEdit* field(const QString& name) { return child<QLineEdit>(window.get(), name); }
 
     ScriptedPrompts prompts;
