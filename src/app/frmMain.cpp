@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSlider>
 #include <QTimer>
@@ -222,8 +223,6 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
             = place(new PageFrame(this, brackets.at(i)), name.constData(), 2880, 480, 6375, 5655);
     }
     buildNamePage(frames[0]);
-    buildLightPage(frames[1]);
-    buildFogPage(frames[2]);
     buildAttributesPage(frames[3]);
 
     cmdSave = button(this, "cmdSave", tr("&Save"),
@@ -276,6 +275,41 @@ void frmMain::buildNamePage(QWidget* page)
 
     connect(txtName, &QLineEdit::textChanged, this, &frmMain::txtName_Change);
     connect(txtAuthor, &QLineEdit::textChanged, this, &frmMain::txtAuthor_Change);
+}
+
+void frmMain::ensureEditorPages()
+{
+    if (m_editorPagesBuilt)
+        return;
+    m_editorPagesBuilt = true;
+    buildLightPage(frames[1]);
+    buildFogPage(frames[2]);
+    {
+        // What was loaded is shown, not stored again.
+        const QScopedValueRollback<bool> loading(m_state.loading, true);
+        for (int i = 0; i < edit::sliderCount; ++i) {
+            if (m_pendingSliders[i])
+                editSld[i]->setValue(*m_pendingSliders[i]);
+        }
+        for (int i = 0; i < edit::numericCount; ++i) {
+            if (m_pendingNumerics[i])
+                editNumeric[i]->setText(*m_pendingNumerics[i]);
+        }
+        if (m_pendingSwatch)
+            showFogSwatch(*m_pendingSwatch);
+        if (m_pendingFogCaption)
+            lblfogcolor->setText(*m_pendingFogCaption);
+    }
+    // In the keyboard order the two pages come between the Name page and what follows it.
+    QWidget* previous = txtFolder;
+    for (QWidget* next : {static_cast<QWidget*>(editSld[2]), static_cast<QWidget*>(editSld[3]),
+                          static_cast<QWidget*>(editSld[4]), static_cast<QWidget*>(editSld[0]),
+                          static_cast<QWidget*>(editSld[1]), static_cast<QWidget*>(picFogColor),
+                          static_cast<QWidget*>(editNumeric[0]),
+                          static_cast<QWidget*>(editNumeric[1])}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 void frmMain::buildLightPage(QWidget* page)
@@ -332,7 +366,7 @@ void frmMain::Form_Load()
     showLoadError(inOneBatch(*m_attributes,
                              [this] { return edit::loadTrack(m_state, *this, fbMain->Path()); }));
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
-    lblfogcolor->setText(edit::emptyFogCaption());
+    showFogCaption(edit::emptyFogCaption());
 
     if (const QScreen* screen = this->screen()) {
         QRect centred = rect();
@@ -372,6 +406,8 @@ void frmMain::showLoadError(const QString& error)
 // Only the chosen page is shown, so the keyboard never reaches a page behind it.
 void frmMain::optFrames_Click(int index)
 {
+    if (index > 0)
+        ensureEditorPages();
     if (index == 3 && !listviewAttr)
         makeAttributeList();
     for (int i = 0; i < int(frames.size()); ++i)

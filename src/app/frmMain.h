@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QButtonGroup;
 class QLabel;
@@ -66,6 +67,10 @@ private:
     void buildLightPage(QWidget* page);
     void buildFogPage(QWidget* page);
     void buildAttributesPage(QWidget* page);
+    // The Light and Fog pages' controls are made when one of those pages, or the Attributes
+    // page that follows them in the keyboard order, is first shown. Until then what loading
+    // shows on them waits in the m_pending members.
+    void ensureEditorPages();
     void makeAttributeList();
     void dressAttributeList();
 
@@ -129,6 +134,11 @@ private:
     std::array<QLineEdit*, 2> editNumeric{};
     ColourSwatch* picFogColor = nullptr;
     QLabel* lblfogcolor = nullptr;
+    bool m_editorPagesBuilt = false; // see ensureEditorPages
+    std::array<std::optional<int>, 5> m_pendingSliders{};
+    std::array<std::optional<QString>, 2> m_pendingNumerics{};
+    std::optional<edit::Rgb> m_pendingSwatch;
+    std::optional<QString> m_pendingFogCaption;
     QTreeView* listviewAttr = nullptr;      // made when the Attributes page is first shown
     AttributeModel* m_attributes = nullptr; // the rows listviewAttr shows; owned by the window
     bool m_attributeListDressed = false;    // see dressAttributeList

@@ -261,22 +261,34 @@ QString frmMain::selectedFolder() const
 
 void frmMain::setSliderPosition(int index, int position)
 {
-    editSld.at(index)->setValue(position);
+    if (m_editorPagesBuilt)
+        editSld.at(index)->setValue(position);
+    else
+        m_pendingSliders.at(index) = position;
 }
 
 void frmMain::setNumericText(int index, const QString& text)
 {
-    editNumeric.at(index)->setText(text);
+    if (m_editorPagesBuilt)
+        editNumeric.at(index)->setText(text);
+    else
+        m_pendingNumerics.at(index) = text;
 }
 
 void frmMain::showFogSwatch(edit::Rgb colour)
 {
-    picFogColor->setColour(QColor(colour.red, colour.green, colour.blue));
+    if (m_editorPagesBuilt)
+        picFogColor->setColour(QColor(colour.red, colour.green, colour.blue));
+    else
+        m_pendingSwatch = colour;
 }
 
 void frmMain::showFogCaption(const QString& threeLines)
 {
-    lblfogcolor->setText(threeLines);
+    if (m_editorPagesBuilt)
+        lblfogcolor->setText(threeLines);
+    else
+        m_pendingFogCaption = threeLines;
 }
 
 void frmMain::clearRows()

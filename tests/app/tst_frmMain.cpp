@@ -10,6 +10,7 @@
 #include "support/TempTrack.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QMessageBox>
 #include <QSlider>
 #include <QTimer>
@@ -45,8 +46,18 @@ protected:
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
+    // A control of the Light or Fog page is made when one of them is first shown: the user
+    // looks at the Fog page and goes back to the page shown before.
     template <typename T = QWidget>
-    T* w(const QString& name) const { return child<T>(window.get(), name); }
+    T* w(const QString& name) const
+    {
+        if (!window->findChild<QWidget*>(name)) {
+            const auto* shown = window->findChild<QButtonGroup*>()->checkedButton();
+            showPage(2);
+            QTest::mouseClick(const_cast<QAbstractButton*>(shown), Qt::LeftButton);
+        }
+        return child<T>(window.get(), name);
+    }
     QString text(const QString& name) const { return w(name)->property("text").toString(); }
     QSlider* slider(int index) const { return w<QSlider>(u"editSld%1"_s.arg(index)); }
     QTreeView* list() const // made when its page is first shown
@@ -278,6 +289,28 @@ TEST_F(FrmMainTest, endToEnd_pickMoveASliderRenameTheFolderAndSave)
     const QByteArray written = TempLevels::readAll(folder + u"/mytrack.inf"_s);
     EXPECT_TRUE(written.contains("\r\nFARCLIP\t\t6005\t") && written.endsWith("PER\t60\r\n"));
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem + enabled(), folder + u"Save"_s);
+}
+
+// Tab moves through the controls in the form's order, whichever page was opened first.
+TEST_F(FrmMainTest, keyboardOrder_followsTheFormWhicheverPageIsOpenedFirst)
+{
+    for (const QList<int>& pages : {QList{1, 2, 3}, QList{3}, QList{2, 0, 3}}) {
+        start(levels + u"/toytrack"_s);
+        for (const int page : pages)
+            showPage(page);
+        QStringList order;
+        QWidget* at = w(u"txtName"_s);
+        for (int i = 0; i < 64 && at->objectName() != u"cmdExit"_s; ++i) {
+            at = at->nextInFocusChain();
+            if ((at->focusPolicy() & Qt::TabFocus) && !at->objectName().isEmpty()
+                && at->window() == window.get())
+                order << at->objectName();
+        }
+        EXPECT_EQ(order.join(u' '),
+                  u"txtAuthor txtFolder editSld2 editSld3 editSld4 editSld0 editSld1 picFogColor "
+                  u"editNumeric0 editNumeric1 listviewAttr cmdSave cmdNew cmdOpt cmdAbout "
+                  u"cmdExit"_s) << pages.size();
+    }
 }
 
 TEST(QtPromptsTest, retryOrCancel_realMessageBoxAnsweredFromATimer)
