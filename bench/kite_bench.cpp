@@ -67,6 +67,7 @@ int main(int argc, char** argv)
             bench::fail("unknown benchmark " + name.toStdString());
         }
     }
-    std::cout << "Medians of " << bench::repetitions << " runs (start-up: 15 starts each side)\n";
+    std::cout << "Medians of " << bench::repetitions
+              << " runs (start-up: 31 pairs of starts, the ratio the median of the pairs' ratios)\n";
     return table.print() ? 0 : 1;
 }

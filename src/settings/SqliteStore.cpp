@@ -41,8 +41,9 @@ constexpr const char* upsertSql =
     " ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value";
 constexpr const char* deleteSectionSql = "DELETE FROM settings WHERE app = ?1 AND section = ?2";
 
-// One prepared statement, finalised when it goes out of scope. Bind indices start at 1,
-// column indices at 0, as SQLite counts them.
+// One prepared statement, finalised when it goes out of scope; or one the store keeps
+// prepared, which is reset instead (ending its read of the file) and keeps no bound values.
+// Bind indices start at 1, column indices at 0, as SQLite counts them.
 class Statement
 {
 public:
@@ -50,7 +51,16 @@ public:
     {
         m_rc = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr);
     }
-    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(sqlite3_stmt* kept, int rc) : m_statement(kept), m_rc(rc), m_kept(true) { }
+    ~Statement()
+    {
+        if (!m_kept) {
+            sqlite3_finalize(m_statement);
+        } else if (m_statement) {
+            sqlite3_reset(m_statement);
+            sqlite3_clear_bindings(m_statement);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -82,6 +92,7 @@ public:
 private:
     sqlite3_stmt* m_statement = nullptr;
     int m_rc = SQLITE_OK;
+    bool m_kept = false;
 };
 
 int primaryCode(int rc)
@@ -158,8 +169,26 @@ QString SqliteStore::lastError() const
     return m_lastError;
 }
 
+sqlite3_stmt* SqliteStore::keptStatement(Kept which, const char* sql, int* rc) const
+{
+    sqlite3_stmt*& kept = m_kept[std::size_t(which)];
+    *rc = SQLITE_OK;
+    if (!kept) {
+        *rc = sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &kept, nullptr);
+        if (*rc != SQLITE_OK) {
+            sqlite3_finalize(kept); // a statement that failed to prepare is tried again later
+            kept = nullptr;
+        }
+    }
+    return kept;
+}
+
 void SqliteStore::closeDatabase()
 {
+    for (sqlite3_stmt*& kept : m_kept) {
+        sqlite3_finalize(kept);
+        kept = nullptr;
+    }
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -331,6 +360,7 @@ SqliteStore::Health SqliteStore::checkHealth(QString* reason)
             return Health::Foreign; // a settings table of another shape
         return classify(probe.resultCode());
     }
+    m_schemaReady = true; // the table is there as this store makes it
     return Health::Healthy;
 }
 
@@ -453,7 +483,8 @@ QString SqliteStore::read(const QString& app, const QString& section, const QStr
         failRead("setting");
         return {};
     }
-    Statement statement(m_db, readSql);
+    int rc = SQLITE_OK;
+    Statement statement(keptStatement(Kept::Read, readSql, &rc), rc);
     if (!statement.prepared()) {
         // Before the table exists (a read-only or busy file) there is simply nothing stored.
         if (!m_schemaReady && primaryCode(statement.resultCode()) == SQLITE_ERROR)
@@ -464,7 +495,7 @@ QString SqliteStore::read(const QString& app, const QString& section, const QStr
     statement.bind(1, app);
     statement.bind(2, section);
     statement.bind(3, key);
-    const int rc = statement.step();
+    rc = statement.step();
     if (rc == SQLITE_ROW)
         return statement.text(0);
     if (rc != SQLITE_DONE)
@@ -480,7 +511,8 @@ KeyValueList SqliteStore::readSection(const QString& app, const QString& section
         failRead("settings");
         return pairs;
     }
-    Statement statement(m_db, readSectionSql);
+    int rc = SQLITE_OK;
+    Statement statement(keptStatement(Kept::ReadSection, readSectionSql, &rc), rc);
     if (!statement.prepared()) {
         if (!m_schemaReady && primaryCode(statement.resultCode()) == SQLITE_ERROR)
             return pairs;
@@ -489,7 +521,6 @@ KeyValueList SqliteStore::readSection(const QString& app, const QString& section
     }
     statement.bind(1, app);
     statement.bind(2, section);
-    int rc = SQLITE_ROW;
     while ((rc = statement.step()) == SQLITE_ROW)
         pairs.append({statement.text(0), statement.text(1)});
     if (rc != SQLITE_DONE) {
@@ -509,7 +540,8 @@ bool SqliteStore::write(const QString& app, const QString& section, const QStrin
     }
     if (!ensureSchema())
         return failWrite("setting");
-    Statement statement(m_db, upsertSql);
+    int rc = SQLITE_OK;
+    Statement statement(keptStatement(Kept::Upsert, upsertSql, &rc), rc);
     if (!statement.prepared())
         return failWrite("setting");
     statement.bind(1, app);

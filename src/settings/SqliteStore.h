@@ -3,7 +3,10 @@
 
 #include "settings/SettingsStore.h"
 
+#include <array>
+
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace settings {
 
@@ -48,6 +51,8 @@ public:
 
 private:
     enum class Health { Healthy, Damaged, Foreign, Locked, Unreadable };
+    // The statements run again and again, kept prepared while the file is open.
+    enum class Kept { Read, ReadSection, Upsert, Count };
 
     bool open();
     bool initialise();
@@ -59,9 +64,12 @@ private:
     bool failWrite(const char* what);
     static int waitWhileBusy(void* store, int attempt);
     void failRead(const char* what) const;
+    // The kept statement, prepared on first use; nullptr (and *rc says why) when it cannot be.
+    sqlite3_stmt* keptStatement(Kept which, const char* sql, int* rc) const;
 
     QString m_path;
     sqlite3* m_db = nullptr;
+    mutable std::array<sqlite3_stmt*, std::size_t(Kept::Count)> m_kept{};
     int m_busyTimeoutMs = defaultBusyTimeoutMs;
     qint64 m_busySinceMs = 0;
     bool m_persistent = false;
