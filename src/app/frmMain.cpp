@@ -301,12 +301,10 @@ void frmMain::ensureEditorPages()
             lblfogcolor->setText(*m_pendingFogCaption);
     }
     // In the keyboard order the two pages come between the Name page and what follows it.
+    const std::array<QWidget*, 8> pageOrder{editSld[2], editSld[3],  editSld[4],     editSld[0],
+                                            editSld[1], picFogColor, editNumeric[0], editNumeric[1]};
     QWidget* previous = txtFolder;
-    for (QWidget* next : {static_cast<QWidget*>(editSld[2]), static_cast<QWidget*>(editSld[3]),
-                          static_cast<QWidget*>(editSld[4]), static_cast<QWidget*>(editSld[0]),
-                          static_cast<QWidget*>(editSld[1]), static_cast<QWidget*>(picFogColor),
-                          static_cast<QWidget*>(editNumeric[0]),
-                          static_cast<QWidget*>(editNumeric[1])}) {
+    for (QWidget* next : pageOrder) {
         setTabOrder(previous, next);
         previous = next;
     }
