@@ -2,6 +2,7 @@
 #define KITE_SAVE_EDITSAVE_H
 
 #include "document/edit.h"
+#include "save/fileOps.h"
 
 #include <QString>
 
@@ -26,27 +27,6 @@ public:
     virtual bool setPath(const QString& folder) = 0;
     virtual void refresh() = 0;
 };
-
-// A failure of the file layer: its own code and text.
-struct FileError
-{
-    int code = 0;
-    QString text;
-};
-
-// "Runtime Error '<code>': <text>" followed by CR LF.
-QString errorLine(const FileError& error);
-
-// Writes the bytes beside the file and then replaces it, so the file always holds either
-// its old or its new content.
-std::optional<FileError> writeFileAtomically(const QString& path, const QByteArray& bytes);
-// Renames a file or folder; never replaces an existing target.
-// A name that differs only in letter case is accepted, also where the file system ignores case.
-std::optional<FileError> renameNoReplace(const QString& from, const QString& to);
-// How renameNoReplace works where the file system has no rename that refuses to replace:
-// a hard link and unlink for files, a check and then a rename for folders (and for files
-// where hard links are not supported). Public so that it can be exercised anywhere.
-std::optional<FileError> renameNoReplaceFallback(const QString& from, const QString& to);
 
 struct SaveResult
 {
