@@ -1,0 +1,98 @@
+#include "save/trackRename.h"
+
+#include "save/Rename.h"
+#include "save/fileOps.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <limits>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace edit {
+
+namespace {
+
+const QString slash = QStringLiteral("/");
+
+// Every (old name, new name) pair of the track files that renaming type 1 renames, in the
+// order they are renamed.
+template <typename Visit>
+void forEachTrackFile(const Rename::Settings& rename, const QString& oldName,
+                      const QString& newName, Visit visit)
+{
+    const QString dot = QStringLiteral(".");
+    for (const QString& extension : rename.trackExts) {
+        // An extension with a separator would reach outside the track folder.
+        if (extension.contains(slash) || extension.contains(QChar(0)))
+            continue;
+        visit(oldName + dot + extension, newName + dot + extension);
+        if (rename.autoTempRename && !extension.isEmpty()) {
+            const QString companion = extension.chopped(1) + QStringLiteral("-");
+            visit(oldName + dot + companion, newName + dot + companion);
+        }
+    }
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        const QString suffix = QChar::fromLatin1(letter);
+        for (const QString& extension : {QStringLiteral(".bmp"), QStringLiteral(".bmq")})
+            visit(oldName + suffix + extension, newName + suffix + extension);
+    }
+}
+
+} // namespace
+
+void renameTrackFiles(const Rename::Settings& rename, const QString& folder,
+                      const QString& oldName, const QString& newName,
+                      QString* infoFileNow)
+{
+    const QString infoFile = newName + QStringLiteral(".inf");
+    forEachTrackFile(rename, oldName, newName, [&](const QString& oldFile, const QString& newFile) {
+        if (!renameNoReplace(folder + slash + oldFile, folder + slash + newFile)
+            && newFile == infoFile)
+            *infoFileNow = folder + slash + newFile;
+    });
+}
+
+QString nameTooLong(const Rename::Settings& rename, const QString& parent, const QString& folder,
+                    const QString& oldName, const QString& newName)
+{
+    const auto limitIn = [](const QString& where) -> qsizetype {
+        errno = 0;
+        const long limit = ::pathconf(QFile::encodeName(where).constData(), _PC_NAME_MAX);
+        if (limit > 0)
+            return limit;
+        return errno == 0 ? std::numeric_limits<qsizetype>::max() : qsizetype(NAME_MAX);
+    };
+    const auto fits = [](const QString& name, qsizetype limit) {
+        return QFile::encodeName(name).size() <= limit;
+    };
+    if (!fits(newName, limitIn(parent.isEmpty() ? QStringLiteral(".") : parent)))
+        return newName;
+    const qsizetype inside = limitIn(folder);
+    // Even where the info file keeps its old name, the folder must be able to hold the one
+    // the game looks for.
+    const QString infoFile = newName + QStringLiteral(".inf");
+    if (!fits(infoFile, inside))
+        return infoFile;
+    if (rename.renameKind != 1)
+        return {};
+    // A track file whose new name cannot be made would be left behind under the old one.
+    QString longest;
+    qsizetype longestBytes = 0;
+    forEachTrackFile(rename, oldName, newName, [&](const QString& oldFile, const QString& newFile) {
+        const qsizetype bytes = QFile::encodeName(newFile).size();
+        if (bytes <= longestBytes)
+            return;
+        struct stat info {};
+        if (::lstat(QFile::encodeName(folder + slash + oldFile).constData(), &info) == 0) {
+            longest = newFile;
+            longestBytes = bytes;
+        }
+    });
+    return fits(longest, inside) ? QString() : longest;
+}
+
+} // namespace edit

@@ -1,0 +1,28 @@
+#ifndef KITE_SAVE_TRACKRENAME_H
+#define KITE_SAVE_TRACKRENAME_H
+
+#include <QString>
+
+namespace Rename {
+struct Settings;
+}
+
+// Renaming a track's files after its folder: which names renaming type 1 touches, and
+// whether the file system can take the new names at all.
+namespace edit {
+
+// The track files of renaming type 1, inside the folder that already has its new name.
+// Every failure is ignored: a missing file is the common case, and a file whose new name
+// is taken keeps its old one. *infoFileNow becomes the info file's path when it was renamed.
+void renameTrackFiles(const Rename::Settings& rename, const QString& folder,
+                      const QString& oldName, const QString& newName, QString* infoFileNow);
+
+// A name that a rename to `newName` would need and the file system cannot take (its limit
+// on one name, in the bytes the name takes there): the folder's own, its info file's, or
+// with rename type 1 the longest new name of the track files present. Empty when all fit.
+QString nameTooLong(const Rename::Settings& rename, const QString& parent, const QString& folder,
+                    const QString& oldName, const QString& newName);
+
+} // namespace edit
+
+#endif
