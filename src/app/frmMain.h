@@ -4,22 +4,19 @@
 #include "app/folderBox.h"
 #include "document/EditorView.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
 #include <array>
-#include <optional>
 
 class QButtonGroup;
-class QLabel;
-class QLineEdit;
 class QPushButton;
-class QSlider;
-class QTimer;
-class QModelIndex;
-class QTreeView;
-class AttributeModel;
-class ColourSwatch;
+class AttributesPage;
+class EditorPage;
+class FogPage;
+class LightPage;
+class NamePage;
 class frmOptions;
 class Prompts;
 
@@ -37,9 +34,10 @@ class Store;
 }
 
 // The editor window: the folder browser on the left, the Name, Light, Fog and Attributes
-// pages on the right, and the command buttons along the bottom. It shows the loaded
-// document to the edit module (as its EditorView) and turns the user's edits into tag
-// changes. The layout is fixed, in the twips of the original form.
+// pages on the right, and the command buttons along the bottom. The pages show the loaded
+// document and turn the user's edits into tag changes; to the edit module the window is one
+// view of the document, which it passes on to every page made so far. The layout is fixed,
+// in the twips of the original form.
 class frmMain final : public QWidget, private edit::EditorView
 {
     Q_OBJECT
@@ -59,22 +57,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Layout, one page at a time (frmMain.cpp).
-    void buildNamePage(QWidget* page);
-    void buildLightPage(QWidget* page);
-    void buildFogPage(QWidget* page);
-    void buildAttributesPage(QWidget* page);
-    // The Light and Fog pages' controls are made when one of those pages, or the Attributes
-    // page that follows them in the keyboard order, is first shown. Until then what loading
-    // shows on them waits in the m_pending members.
+    // The Light and Fog pages are made when one of them, or the Attributes page that follows
+    // them in the keyboard order, is first shown; they fill themselves from the document.
     void ensureEditorPages();
-    void makeAttributeList();
-    void dressAttributeList();
+    // Puts the pages' controls in the keyboard order of the form, between the page buttons
+    // and the command buttons.
+    void linkFocusOrder();
 
-    // Window handlers (frmMain.cpp).
     void Form_Unload();
     void fbMain_pathChange();
     void optFrames_Click(int index);
@@ -85,18 +76,9 @@ private:
     void cmdExit_Click();
     void showLoadError(const QString& error);
 
-    // Editor and attribute list handlers (frmMainEditors.cpp).
-    void editSld_Change(int index);
-    void editNumeric_Change(int index);
-    void txtName_Change();
-    void txtAuthor_Change();
-    void picFogColor_Click();
-    void listviewAttr_ItemClick(const QModelIndex& item);
-    void listviewAttr_DblClick();
-    void Timer1_Timer();
-    void listviewAttr_AfterLabelEdit(int row, const QString& newText);
-
-    // edit::EditorView (frmMainEditors.cpp).
+    // edit::EditorView: passed on to every page made so far.
+    template <typename... Parameters, typename... Values>
+    void toPages(void (edit::EditorView::*show)(Parameters...), const Values&... values);
     void showNameAndAuthor(const QString& name, const QString& author) override;
     void showFolderName(const QString& folderName) override;
     QString selectedFolder() const override;
@@ -120,30 +102,17 @@ private:
     QButtonGroup* m_pageButtons = nullptr;
     std::array<QPushButton*, 4> optFrames{};
     std::array<QWidget*, 4> frames{};
-    std::array<QLabel*, 9> infolabels{};
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdNew = nullptr;
     QPushButton* cmdOpt = nullptr;
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdExit = nullptr;
 
-    QLineEdit* txtName = nullptr;
-    QLineEdit* txtAuthor = nullptr;
-    QLineEdit* txtFolder = nullptr;
-    std::array<QSlider*, 5> editSld{};
-    std::array<QLineEdit*, 2> editNumeric{};
-    ColourSwatch* picFogColor = nullptr;
-    QLabel* lblfogcolor = nullptr;
-    bool m_editorPagesBuilt = false; // see ensureEditorPages
-    std::array<std::optional<int>, 5> m_pendingSliders{};
-    std::array<std::optional<QString>, 2> m_pendingNumerics{};
-    std::optional<edit::Rgb> m_pendingSwatch;
-    std::optional<QString> m_pendingFogCaption;
-    QTreeView* listviewAttr = nullptr;      // made when the Attributes page is first shown
-    AttributeModel* m_attributes = nullptr; // the rows listviewAttr shows; owned by the window
-    bool m_attributeListDressed = false;    // see dressAttributeList
-    QLabel* lblDesc = nullptr;
-    QTimer* Timer1 = nullptr;
+    NamePage* m_namePage = nullptr;
+    LightPage* m_lightPage = nullptr; // made by ensureEditorPages
+    FogPage* m_fogPage = nullptr;     // made by ensureEditorPages
+    AttributesPage* m_attributesPage = nullptr;
+    QList<EditorPage*> m_pages; // every page made so far, in keyboard order
 };
 
 #endif

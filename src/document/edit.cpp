@@ -81,6 +81,22 @@ void appendRows(const State& state, EditorView& view)
         view.appendRow(tag.tagLabel.toLower(), tag.tagLabel, tag.tagValue);
 }
 
+// What the editors show of the document itself: name, author, folder, sliders and numeric
+// fields (the fog colour is shown only when it can be read, see fillEditors).
+void showDocumentValues(const State& state, EditorView& view)
+{
+    const NameAndAuthor name = splitNameAndAuthor(getTagValue(state, QStringLiteral("name")));
+    view.showNameAndAuthor(name.name, name.author);
+    view.showFolderName(folderName(view.selectedFolder()));
+
+    for (int i = 0; i < sliderCount; ++i) {
+        const QString value = getTagValue(state, latin(sliderTags[i]));
+        view.setSliderPosition(i, sliderPositionFor(value, sliderMinimum[i], sliderMaximum[i]));
+    }
+    for (int i = 0; i < numericCount; ++i)
+        view.setNumericText(i, getTagValue(state, latin(numericTags[i])));
+}
+
 } // namespace
 
 QString loadTrack(State& state, EditorView& view, const QString& folderPath)
@@ -178,24 +194,21 @@ void setTagValueAt(State& state, EditorView& view, int index, const QString& val
 void fillEditors(State& state, EditorView& view)
 {
     const QScopedValueRollback<bool> guard(state.loading, true);
-
-    const NameAndAuthor name = splitNameAndAuthor(getTagValue(state, QStringLiteral("name")));
-    view.showNameAndAuthor(name.name, name.author);
-    view.showFolderName(folderName(view.selectedFolder()));
-
-    for (int i = 0; i < sliderCount; ++i) {
-        const QString value = getTagValue(state, latin(sliderTags[i]));
-        view.setSliderPosition(i, sliderPositionFor(value, sliderMinimum[i], sliderMaximum[i]));
-    }
-    for (int i = 0; i < numericCount; ++i)
-        view.setNumericText(i, getTagValue(state, latin(numericTags[i])));
-
+    showDocumentValues(state, view);
     // A fog colour that cannot be read leaves the swatch and the caption as they were.
     const QString fog = getTagValue(state, QStringLiteral("fogcolor"));
     if (const std::optional<Rgb> colour = fogColourFrom(fog))
-        view.showFogSwatch(*colour);
+        showFogSwatch(state, view, *colour);
     if (const std::optional<QString> caption = fogCaptionFrom(fog))
-        view.showFogCaption(*caption);
+        showFogCaption(state, view, *caption);
+}
+
+void showEditors(State& state, EditorView& view)
+{
+    const QScopedValueRollback<bool> guard(state.loading, true);
+    showDocumentValues(state, view);
+    view.showFogSwatch(state.fogSwatch);
+    view.showFogCaption(state.fogCaption);
 }
 
 void clearEditors(State& state, EditorView& view)
@@ -204,13 +217,25 @@ void clearEditors(State& state, EditorView& view)
 
     view.showNameAndAuthor(QString(), QString());
     view.showFolderName(QString());
-    view.showFogSwatch(Rgb{});
-    view.showFogCaption(emptyFogCaption());
+    showFogSwatch(state, view, Rgb{});
+    showFogCaption(state, view, emptyFogCaption());
     for (int i = 0; i < numericCount; ++i)
         view.setNumericText(i, QString());
     for (int i = 0; i < sliderCount; ++i)
         view.setSliderPosition(i, 0);
     view.clearRows();
+}
+
+void showFogSwatch(State& state, EditorView& view, Rgb colour)
+{
+    state.fogSwatch = colour;
+    view.showFogSwatch(colour);
+}
+
+void showFogCaption(State& state, EditorView& view, const QString& threeLines)
+{
+    state.fogCaption = threeLines;
+    view.showFogCaption(threeLines);
 }
 
 NameAndAuthor splitNameAndAuthor(const QString& value)

@@ -20,6 +20,11 @@ struct State
     bool fileLoaded = false; // an info file was found and read by the last load
     bool loading = false;    // the program itself is filling controls: handlers do nothing
     Encoding encoding = Encoding::Windows1252; // how the loaded file was read; saved so
+    // What the fog colour swatch and caption show. Filling the editors changes them only when
+    // FOGCOLOR can be read, and start-up empties the caption again, so they are not always
+    // what the document holds: they are kept here, where a Fog page made later finds them.
+    Rgb fogSwatch;
+    QString fogCaption = QStringLiteral("Red:\nGreen:\nBlue:");
 };
 
 // The dedicated editors: sliders and numeric fields with the lower-case label they edit.
@@ -54,6 +59,13 @@ void setTagValueAt(State& state, EditorView& view, int index, const QString& val
 
 void fillEditors(State& state, EditorView& view);
 void clearEditors(State& state, EditorView& view);
+// Shows on `view` what the editors hold now, without changing anything: the name, author,
+// folder, sliders and numeric fields from the document, the fog colour as last shown. A page
+// made after the load fills itself with it.
+void showEditors(State& state, EditorView& view);
+// Shows a fog colour, or a fog caption, and keeps it as what the editors show.
+void showFogSwatch(State& state, EditorView& view, Rgb colour);
+void showFogCaption(State& state, EditorView& view, const QString& threeLines);
 
 // Value formats of the binding.
 struct NameAndAuthor

@@ -27,7 +27,7 @@ QString loadFlag(settings::Store& store, const QString& key)
 
 } // namespace
 
-void Settings::loadRenameSettings(settings::Store& store, RenamePage& page, bool resetExts)
+void Settings::loadRenameSettings(settings::Store& store, bool resetExts)
 {
     const QString stored = store.read(appName, sectionName, extensionsKey);
     QString extensions = stored;
@@ -37,20 +37,26 @@ void Settings::loadRenameSettings(settings::Store& store, RenamePage& page, bool
     // load an empty (or missing) list is replaced by the defaults in the store too.
     if (!resetExts && extensions != stored)
         store.write(appName, sectionName, extensionsKey, extensions);
-
-    page.clearExtensionRows();
     trackExts = extensions.split(QLatin1Char(';'), Qt::KeepEmptyParts);
-    for (const QString& extension : std::as_const(trackExts))
-        page.appendExtensionRow(extension);
 
     // The rename type and the temporary-file option are always reread from the store,
     // which discards unconfirmed changes of their controls.
-    const QString kind = loadFlag(store, renameTypeKey);
-    renameKind = kind.toInt();
-    page.selectRenameType(renameKind);
+    renameKind = loadFlag(store, renameTypeKey).toInt();
+    autoTempRename = loadFlag(store, autoTempKey) == one;
+}
 
-    const QString autoTemp = loadFlag(store, autoTempKey);
-    autoTempRename = autoTemp == one;
+void Settings::loadRenameSettings(settings::Store& store, RenamePage& page, bool resetExts)
+{
+    loadRenameSettings(store, resetExts);
+    showRenameSettings(page);
+}
+
+void Settings::showRenameSettings(RenamePage& page) const
+{
+    page.clearExtensionRows();
+    for (const QString& extension : trackExts)
+        page.appendExtensionRow(extension);
+    page.selectRenameType(renameKind);
     page.setAutoTempChecked(autoTempRename);
 }
 

@@ -43,7 +43,12 @@ struct Settings
     int renameKind = 1;       // 1 = only track files, 0 = the folder only
     bool autoTempRename = true;
 
+    // Reads the settings (the default list when none is stored or resetExts is set) and
+    // stores them back normalised; the page, when given, shows them.
+    void loadRenameSettings(settings::Store& store, bool resetExts);
     void loadRenameSettings(settings::Store& store, RenamePage& page, bool resetExts);
+    // Shows the settings on the page: its rows, its rename type and its check box.
+    void showRenameSettings(RenamePage& page) const;
     // Returns false when the settings could not be written.
     bool saveRenameSettings(settings::Store& store, const RenamePage& page);
     void removeRenameExt(RenamePage& page, const QString& ext);

@@ -1,15 +1,9 @@
-// The main window's editors and attribute list: how the user's changes reach the tags, and
-// how the edit module shows the document in them.
-#include "app/frmMain.h"
+#include "app/AttributesPage.h"
 
 #include "app/Artwork.h"
 #include "app/AttributeModel.h"
-#include "app/ColourSwatch.h"
 #include "app/FormLayout.h"
-#include "app/Prompts.h"
 #include "descriptions/desc.h"
-#include "document/edit.h"
-#include "util/misc.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -17,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
-#include <QSlider>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -69,22 +62,38 @@ private:
 
 } // namespace
 
-void frmMain::buildAttributesPage(QWidget* page)
+AttributesPage::AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
+                               const desc::Store& descriptions)
+    : EditorPage(frame, state, document), m_descriptions(descriptions)
 {
-    using formLayout::place;
+    setObjectName(QStringLiteral("attributesPage"));
     // The rows live from the start; the list that shows them is made when the page is first
-    // shown (see makeAttributeList), so a start-up that never opens the page builds no view.
+    // shown, so a start-up that never opens the page builds no view.
     m_attributes = new AttributeModel(this);
-    lblDesc = place(new QLabel(page), "lblDesc", 240, 5085, 5895, 420);
+    lblDesc = formLayout::place(new QLabel(this), "lblDesc", 240, 5085, 5895, 420);
     lblDesc->setWordWrap(true);
     lblDesc->setTextFormat(Qt::PlainText);
     lblDesc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, &AttributesPage::Timer1_Timer);
 }
 
-void frmMain::makeAttributeList()
+QList<QWidget*> AttributesPage::focusOrder() const
 {
-    using formLayout::place;
-    listviewAttr = place(new QTreeView(frames[3]), "listviewAttr", 240, 360, 5895, 4695);
+    if (!listviewAttr)
+        return {};
+    return {listviewAttr};
+}
+
+void AttributesPage::makeAttributeList()
+{
+    if (listviewAttr)
+        return;
+    listviewAttr = formLayout::place(new QTreeView(this), "listviewAttr", 240, 360, 5895, 4695);
     listviewAttr->setAccessibleName(tr("Attributes"));
     listviewAttr->setModel(m_attributes);
     listviewAttr->setRootIsDecorated(false);
@@ -100,8 +109,6 @@ void frmMain::makeAttributeList()
         }));
     listviewAttr->viewport()->installEventFilter(this);
     listviewAttr->installEventFilter(this);
-    // In the keyboard order the list follows the Fog page, as if made with the other pages.
-    setTabOrder(editNumeric[1], listviewAttr);
 
     connect(listviewAttr, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& item) { listviewAttr_ItemClick(item); });
@@ -115,7 +122,7 @@ void frmMain::makeAttributeList()
 
 // The list's looks: set when it is first shown, so that a start-up that never shows it
 // measures no text in its font and reads no picture.
-void frmMain::dressAttributeList()
+void AttributesPage::dressAttributeList()
 {
     using formLayout::twips;
     m_attributeListDressed = true;
@@ -132,13 +139,13 @@ void frmMain::dressAttributeList()
     listviewAttr->header()->moveSection(labelColumn, 0);
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
+bool AttributesPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (listviewAttr && watched == listviewAttr && event->type() == QEvent::Show
         && !m_attributeListDressed) {
         dressAttributeList();
     } else if (listviewAttr && watched == listviewAttr->viewport()
-        && event->type() == QEvent::MouseButtonDblClick) {
+               && event->type() == QEvent::MouseButtonDblClick) {
         listviewAttr_DblClick();
     } else if (listviewAttr && watched == listviewAttr && event->type() == QEvent::KeyPress
                && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
@@ -146,66 +153,25 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         Timer1_Timer();
         return true;
     }
-    return QWidget::eventFilter(watched, event);
+    return EditorPage::eventFilter(watched, event);
 }
 
-void frmMain::editSld_Change(int index)
+void AttributesPage::clearRows()
 {
-    if (m_state.loading)
-        return;
-    edit::setTagValue(m_state, *this, QLatin1String(edit::sliderTags.at(index)),
-                      QString::number(editSld[index]->value()));
+    m_attributes->clear();
 }
 
-void frmMain::editNumeric_Change(int index)
+void AttributesPage::appendRow(const QString& key, const QString& label, const QString& value)
 {
-    if (m_state.loading)
-        return;
-    QLineEdit* field = editNumeric[index];
-    const QString text = field->text();
-    const bool numeric = misc::isNumeric(text);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Text,
-                     numeric ? QApplication::palette().color(QPalette::ButtonText)
-                             : QColor(255, 0, 0));
-    field->setPalette(palette);
-    if (numeric)
-        edit::setTagValue(m_state, *this, QLatin1String(edit::numericTags.at(index)), text);
+    m_attributes->append(key, label, value);
 }
 
-void frmMain::txtName_Change()
+void AttributesPage::setRowValue(int row, const QString& value)
 {
-    if (m_state.loading)
-        return;
-    edit::setTagValue(m_state, *this, QStringLiteral("name"),
-                      edit::joinNameAndAuthor(txtName->text(), txtAuthor->text()));
+    m_attributes->setValue(row, value);
 }
 
-void frmMain::txtAuthor_Change()
-{
-    txtName_Change();
-}
-
-// The dialog always opens; when the tag holds no readable colour its answer is ignored.
-void frmMain::picFogColor_Click()
-{
-    if (m_state.loading)
-        return;
-    const std::optional<edit::Rgb> current
-        = edit::fogColourFrom(edit::getTagValue(m_state, QStringLiteral("fogcolor")));
-    const QColor initial
-        = current ? QColor(current->red, current->green, current->blue) : picFogColor->colour();
-    const QColor chosen = m_prompts.chooseColour(this, initial);
-    if (!current)
-        return;
-    picFogColor->setColour(chosen);
-    const QColor shown = picFogColor->colour();
-    const edit::Rgb rgb{shown.red(), shown.green(), shown.blue()};
-    edit::setTagValue(m_state, *this, QStringLiteral("fogcolor"), edit::fogColourValue(rgb));
-    lblfogcolor->setText(edit::fogCaption(rgb));
-}
-
-void frmMain::listviewAttr_ItemClick(const QModelIndex& item)
+void AttributesPage::listviewAttr_ItemClick(const QModelIndex& item)
 {
     if (!item.isValid())
         return;
@@ -215,12 +181,12 @@ void frmMain::listviewAttr_ItemClick(const QModelIndex& item)
 }
 
 // Editing starts from the timer, once the double-click has been handled completely.
-void frmMain::listviewAttr_DblClick()
+void AttributesPage::listviewAttr_DblClick()
 {
     Timer1->start();
 }
 
-void frmMain::Timer1_Timer()
+void AttributesPage::Timer1_Timer()
 {
     Timer1->stop();
     if (!listviewAttr) // editing starts from the list, so it exists by then
@@ -234,74 +200,11 @@ void frmMain::Timer1_Timer()
 }
 
 // The row's own record takes the text, so a label that repeats changes on this line only.
-void frmMain::listviewAttr_AfterLabelEdit(int row, const QString& newText)
+void AttributesPage::listviewAttr_AfterLabelEdit(int row, const QString& newText)
 {
     {
         QScopedValueRollback<bool> loading(m_state.loading, true);
-        edit::setTagValueAt(m_state, *this, row, newText);
+        edit::setTagValueAt(m_state, m_document, row, newText);
     }
-    edit::fillEditors(m_state, *this);
-}
-
-void frmMain::showNameAndAuthor(const QString& name, const QString& author)
-{
-    txtName->setText(name);
-    txtAuthor->setText(author);
-}
-
-void frmMain::showFolderName(const QString& folderName)
-{
-    txtFolder->setText(folderName);
-}
-
-QString frmMain::selectedFolder() const
-{
-    return fbMain->selectedItem;
-}
-
-void frmMain::setSliderPosition(int index, int position)
-{
-    if (m_editorPagesBuilt)
-        editSld.at(index)->setValue(position);
-    else
-        m_pendingSliders.at(index) = position;
-}
-
-void frmMain::setNumericText(int index, const QString& text)
-{
-    if (m_editorPagesBuilt)
-        editNumeric.at(index)->setText(text);
-    else
-        m_pendingNumerics.at(index) = text;
-}
-
-void frmMain::showFogSwatch(edit::Rgb colour)
-{
-    if (m_editorPagesBuilt)
-        picFogColor->setColour(QColor(colour.red, colour.green, colour.blue));
-    else
-        m_pendingSwatch = colour;
-}
-
-void frmMain::showFogCaption(const QString& threeLines)
-{
-    if (m_editorPagesBuilt)
-        lblfogcolor->setText(threeLines);
-    else
-        m_pendingFogCaption = threeLines;
-}
-
-void frmMain::clearRows()
-{
-    m_attributes->clear();
-}
-
-void frmMain::appendRow(const QString& key, const QString& label, const QString& value)
-{
-    m_attributes->append(key, label, value);
-}
-
-void frmMain::setRowValue(int row, const QString& value)
-{
-    m_attributes->setValue(row, value);
+    edit::fillEditors(m_state, m_document);
 }

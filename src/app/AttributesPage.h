@@ -1,0 +1,53 @@
+#ifndef KITE_APP_ATTRIBUTESPAGE_H
+#define KITE_APP_ATTRIBUTESPAGE_H
+
+#include "app/EditorPage.h"
+
+class AttributeModel;
+class QModelIndex;
+class QTimer;
+class QTreeView;
+namespace desc {
+class Store;
+}
+
+// The Attributes page: every tag of the track, label beside value, with the clicked tag's
+// description under the list; a double-click (or F2) edits a value in place. The rows are
+// kept from the start; the list that shows them is made when the page is first shown.
+class AttributesPage final : public EditorPage
+{
+    Q_OBJECT
+public:
+    AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
+                   const desc::Store& descriptions);
+
+    // The rows the list shows.
+    AttributeModel& rows() const { return *m_attributes; }
+    // Makes the list, once: the window calls it before the page is first shown.
+    void makeAttributeList();
+
+    QList<QWidget*> focusOrder() const override;
+    void clearRows() override;
+    void appendRow(const QString& key, const QString& label, const QString& value) override;
+    void setRowValue(int row, const QString& value) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void dressAttributeList();
+
+    void listviewAttr_ItemClick(const QModelIndex& item);
+    void listviewAttr_DblClick();
+    void Timer1_Timer();
+    void listviewAttr_AfterLabelEdit(int row, const QString& newText);
+
+    const desc::Store& m_descriptions;
+    AttributeModel* m_attributes = nullptr;
+    QTreeView* listviewAttr = nullptr; // made when the page is first shown
+    bool m_attributeListDressed = false;
+    QLabel* lblDesc = nullptr;
+    QTimer* Timer1 = nullptr;
+};
+
+#endif

@@ -1,0 +1,61 @@
+#include "app/NamePage.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+NamePage::NamePage(QWidget* frame, edit::State& state, edit::EditorView& document)
+    : EditorPage(frame, state, document)
+{
+    setObjectName(QStringLiteral("namePage"));
+    QLabel* infolabels0 = caption("infolabels0", tr("Name"), 240, 390, 615, 255);
+    txtName = textField("txtName", tr("Name"), 1080, 360, 4935, 315);
+    QLabel* Label2 = caption("Label2", tr("Author"), 240, 990, 735, 255);
+    Label2->setToolTip(
+        QStringLiteral("The author of the current track. Added to Name with a \" by \""));
+    txtAuthor = textField("txtAuthor", tr("Author"), 1080, 960, 4935, 315);
+    QLabel* Label4 = caption("Label4", tr("Folder"), 240, 1590, 855, 255);
+    Label4->setToolTip(QStringLiteral(
+        "The fplder the selected track is in. If changed files within folder will be renamed."));
+    txtFolder = textField("txtFolder", tr("Folder"), 1080, 1560, 4935, 315);
+    infolabels0->setBuddy(txtName);
+    Label2->setBuddy(txtAuthor);
+    Label4->setBuddy(txtFolder);
+
+    connect(txtName, &QLineEdit::textChanged, this, &NamePage::txtName_Change);
+    connect(txtAuthor, &QLineEdit::textChanged, this, &NamePage::txtAuthor_Change);
+}
+
+QString NamePage::folderName() const
+{
+    return txtFolder->text();
+}
+
+QList<QWidget*> NamePage::focusOrder() const
+{
+    return {txtName, txtAuthor, txtFolder};
+}
+
+void NamePage::showNameAndAuthor(const QString& name, const QString& author)
+{
+    txtName->setText(name);
+    txtAuthor->setText(author);
+}
+
+void NamePage::showFolderName(const QString& folderName)
+{
+    txtFolder->setText(folderName);
+}
+
+// Every keystroke stores; no apostrophes are added, whatever the file had.
+void NamePage::txtName_Change()
+{
+    if (m_state.loading)
+        return;
+    edit::setTagValue(m_state, m_document, QStringLiteral("name"),
+                      edit::joinNameAndAuthor(txtName->text(), txtAuthor->text()));
+}
+
+void NamePage::txtAuthor_Change()
+{
+    txtName_Change();
+}

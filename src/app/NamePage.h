@@ -1,0 +1,30 @@
+#ifndef KITE_APP_NAMEPAGE_H
+#define KITE_APP_NAMEPAGE_H
+
+#include "app/EditorPage.h"
+
+// The Name page: the track's name and author, which together make its NAME tag, and the
+// track folder's name, which Save reads to rename the track.
+class NamePage final : public EditorPage
+{
+    Q_OBJECT
+public:
+    NamePage(QWidget* frame, edit::State& state, edit::EditorView& document);
+
+    // What the Folder field holds: the folder name Save gives the track.
+    QString folderName() const;
+
+    QList<QWidget*> focusOrder() const override;
+    void showNameAndAuthor(const QString& name, const QString& author) override;
+    void showFolderName(const QString& folderName) override;
+
+private:
+    void txtName_Change();
+    void txtAuthor_Change();
+
+    QLineEdit* txtName = nullptr;
+    QLineEdit* txtAuthor = nullptr;
+    QLineEdit* txtFolder = nullptr;
+};
+
+#endif
