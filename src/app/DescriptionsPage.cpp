@@ -26,10 +26,7 @@ DescriptionsPage::DescriptionsPage(QWidget* dialog, desc::Store& descriptions)
 {
     using optionsLayout::button;
     using optionsLayout::label;
-    place(this, "frames0", 120, 600, 6735, 6855);
-    setFrameShape(QFrame::Box);
-    setFrameShadow(QFrame::Sunken);
-    setAccessibleName(QStringLiteral("Descriptions"));
+    optionsLayout::page(this, "frames0", QStringLiteral("Descriptions"));
 
     listviewDesc = place(new QTreeWidget(this), "listviewDesc", 240, 360, 6255, 5055);
     listviewDesc->setAccessibleName(QStringLiteral("Descriptions"));

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QFontMetrics>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
@@ -27,6 +28,14 @@ QLabel* label(QWidget* parent, const char* objectName, const QString& caption, i
               int width, int height)
 {
     return formLayout::place(new QLabel(caption, parent), objectName, left, top, width, height);
+}
+
+void page(QFrame* page, const char* objectName, const QString& accessibleName)
+{
+    formLayout::place(page, objectName, 120, 600, 6735, 6855);
+    page->setFrameShape(QFrame::Box);
+    page->setFrameShadow(QFrame::Sunken);
+    page->setAccessibleName(accessibleName);
 }
 
 void fitCaption(QWidget* widget, int right)

@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -17,6 +18,9 @@ QPushButton* button(QWidget* parent, const char* objectName, const QString& capt
                     int top, int width, int height);
 QLabel* label(QWidget* parent, const char* objectName, const QString& caption, int left, int top,
               int width, int height);
+
+// Makes `page` one of the dialog's pages: a frame without caption at the pages' place.
+void page(QFrame* page, const char* objectName, const QString& accessibleName);
 
 // The layout was drawn for a smaller font than desktops use today. A caption that does not
 // fit its box widens the box to the right, never past `right` (where the next control or the

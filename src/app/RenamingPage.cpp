@@ -21,10 +21,7 @@ RenamingPage::RenamingPage(QWidget* dialog, Rename::Settings& rename, settings::
     using optionsLayout::button;
     using optionsLayout::label;
     using optionsLayout::withoutMnemonic;
-    place(this, "frames1", 120, 600, 6735, 6855);
-    setFrameShape(QFrame::Box);
-    setFrameShadow(QFrame::Sunken);
-    setAccessibleName(QStringLiteral("Renaming"));
+    optionsLayout::page(this, "frames1", QStringLiteral("Renaming"));
 
     labels[0] = label(this, "labels2", QStringLiteral("Rename Type"), 240, 360, 6135, 255);
     m_renameTypeGroup = new QButtonGroup(this);
