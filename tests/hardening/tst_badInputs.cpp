@@ -208,23 +208,39 @@ TEST_F(BadInput, twoEditorsSavingOneTrack_fileIsAlwaysOneWholeVersion)
     EXPECT_EQ(TempLevels::entries(track), QStringList{u"toytrack.inf"_s}) << "left-overs";
 }
 
-TEST_F(BadInput, damagedSettings_areKeptAsideAndTheEditorStartsFresh)
+// A damaged file, and files whose settings table no write could go into: a table without the
+// unique key, or a view of that name.
+TEST_F(BadInput, damagedOrUnwritableSettings_areKeptAsideAndTheEditorStartsFresh)
 {
-    const QString path = earlierSettings(), folder = QFileInfo(path).path();
-    const QByteArray damaged = QByteArray("SQLite format 3\0", 16) + QByteArray(8176, '\xa5');
-    ASSERT_TRUE(writeBytes(path, damaged));
-    settings::SqliteStore store(path);
-    EditorUnderTest editor(store, levels);
-    // The damaged bytes are kept, under the name the notice gives.
-    const QStringList kept = QDir(folder).entryList({u"settings.sqlite.*[^l]"_s}); // no journal
-    ASSERT_EQ(kept.size(), 1) << TempLevels::entries(folder).join(u", "_s).toStdString();
-    EXPECT_TRUE(holds(store.recoveryNotice(), folder + u'/' + kept.first()));
-    EXPECT_EQ(TempLevels::readAll(folder + u'/' + kept.first()), damaged);
-    // The fresh file takes new settings and keeps them for the next run.
-    editor.prompts.inputAnswers = {u"mine"_s};
-    editor.press(u"cmdAddRename"_s, editor.options());
-    EXPECT_EQ(editor.press(u"cmdOK"_s, editor.options()), QString());
-    EXPECT_TRUE(stored(path, u"Renaming"_s, u"Extentions"_s).endsWith(u";mine"_s));
+    const char* const kinds[] = {
+        nullptr, "DROP TABLE settings; CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, "
+                 "section, key, value)",
+        "ALTER TABLE settings RENAME TO t; CREATE VIEW settings AS SELECT * FROM t"};
+    for (const char* sql : kinds) {
+        SCOPED_TRACE(sql ? sql : "damaged");
+        const QString path = earlierSettings(), folder = QFileInfo(path).path();
+        sqlite3* db = nullptr;
+        ASSERT_TRUE(sql ? sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
+                              && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK
+                        : writeBytes(path, QByteArray("SQLite format 3\0", 16)
+                                               + QByteArray(8176, '\xa5')));
+        sqlite3_close(db);
+        const QByteArray bad = TempLevels::readAll(path);
+        settings::SqliteStore store(path);
+        EditorUnderTest editor(store, levels);
+        // The bad bytes are kept, under the name the notice gives.
+        const QStringList kept = QDir(folder).entryList({u"settings.sqlite.*[^l]"_s}); // no journal
+        ASSERT_EQ(kept.size(), 1) << TempLevels::entries(folder).join(u", "_s).toStdString();
+        EXPECT_TRUE(holds(store.recoveryNotice(), folder + u'/' + kept.first()));
+        EXPECT_EQ(TempLevels::readAll(folder + u'/' + kept.first()), bad);
+        // The fresh file takes new settings and keeps them for the next run.
+        editor.prompts.inputAnswers = {u"mine"_s};
+        editor.press(u"cmdAddRename"_s, editor.options());
+        EXPECT_EQ(editor.press(u"cmdOK"_s, editor.options()), QString());
+        EXPECT_TRUE(stored(path, u"Renaming"_s, u"Extentions"_s).endsWith(u";mine"_s));
+        editor.window.reset();
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+    }
 }
 
 TEST_F(BadInput, lockedSettings_okSaysSoAndNeverSavesOverWhatItCouldNotRead)
