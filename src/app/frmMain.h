@@ -84,6 +84,7 @@ private:
     void cmdAbout_Click();
     void cmdExit_Click();
     void showLoadError(const QString& error);
+    bool finishInterruptedRename();
 
     // Editor and attribute list handlers (frmMainEditors.cpp).
     void editSld_Change(int index);

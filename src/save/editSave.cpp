@@ -2,6 +2,7 @@
 
 #include "document/InfFile.h"
 #include "save/fileOps.h"
+#include "save/renameJournal.h"
 #include "save/trackRename.h"
 #include "save/Rename.h"
 
@@ -104,18 +105,34 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
             // follow it would leave the track half renamed.
             fail({ENAMETOOLONG, qt_error_string(ENAMETOOLONG) + QStringLiteral(": '")
                                     + tooLong + QStringLiteral("': nothing was renamed")});
+        } else if (isHalfRenamed(oldFolder)) {
+            // A second rename would leave the first one's files behind for good.
+            fail({EALREADY, QStringLiteral("The track was left half renamed by a rename that "
+                                           "was interrupted; open it again to finish that "
+                                           "rename first: nothing was renamed")});
         } else {
             renameLines += carriageReturn + QStringLiteral("Renamed folder '") + oldName
                            + QStringLiteral("' to '") + newFolderName + QStringLiteral("'");
             const QString newFolder = parent + newFolderName;
-            if (const std::optional<FileError> error = renameNoReplace(oldFolder, newFolder)) {
+            // Only renaming type 1 has steps after the folder's own rename to be finished.
+            const bool journaled = rename.renameKind == 1;
+            std::optional<FileError> error;
+            if (journaled)
+                error = beginRename(oldFolder, rename, oldName, newFolderName);
+            if (!error) {
+                error = renameNoReplace(oldFolder, newFolder);
+                if (error && journaled)
+                    abandonRename(oldFolder);
+            }
+            if (error) {
                 // The files of another folder of that name are not ours to rename.
                 fail(*error);
             } else {
                 trackFolder = newFolder;
                 infoFileNow = newFolder + slash + oldName + QStringLiteral(".inf");
-                if (rename.renameKind == 1) {
+                if (journaled) {
                     renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
+                    endRename(parent, newFolder);
                     renameLines += carriageReturn
                                    + QStringLiteral("Renamed selected file types in '")
                                    + newFolderName + QStringLiteral("'");
@@ -158,6 +175,10 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
     const auto failure = [&path](const FileError& error) -> QString {
         return QStringLiteral("Could not create '") + path + QStringLiteral("': ") + error.text;
     };
+    // The track's own info file may still have the old name, and would then keep it for good.
+    if (isHalfRenamed(folder))
+        return failure({EALREADY, QStringLiteral("the track was left half renamed; open it "
+                                                 "again to finish the rename")});
     const QByteArray target = QFile::encodeName(path);
     // Written in full under a free name first, then moved to a name that must still be
     // free: an existing file (a hidden one too) is never truncated, and no half-written

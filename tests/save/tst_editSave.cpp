@@ -3,6 +3,8 @@
 
 #include "save/Rename.h"
 #include "save/SaveFakes.h"
+#include "save/renameJournal.h"
+#include "save/trackRename.h"
 #include "support/TempTrack.h"
 
 #include <QElapsedTimer>
@@ -223,6 +225,136 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
         // The browser went to where the track is now, and read the track from there.
         EXPECT_EQ(folders.openRequests, QStringList{where});
         EXPECT_EQ(state.fileLoaded, infoFile == where + u'/' + where.section(u'/', -1) + s(".inf"));
+    }
+}
+
+// A rename stopped at any step is found from either name of the folder and finished, nothing
+// replaced; until then neither a second rename nor New can bury the track's own files.
+TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
+{
+    const QStringList files = words("toytrack.inf toytrack.w toytrack.ta- toytracka.bmp readme.txt");
+    const QString journal = s(".kite-rename-journal");
+    // stop: after which step the rename stopped (0: its journal written, 1: the folder renamed,
+    // 1 + n: n track files renamed too); folder: the name it was given by hand since, if any.
+    // taken: a file of the new name already there ("linked": the same file, as a rename through
+    // a hard link leaves it when cut short). renamed: the files with the new name at the end.
+    struct Case { const char* name; int stop; const char *taken = "", *folder = "",
+                  *renamed = "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", *error = "";
+                  int left = 4; };
+    const Case cases[] = {
+        {"journalOnly", 0},
+        {"folderOnly", 1},
+        {"twoFiles", 3, "", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 2},
+        {"nameTaken", 1, "mytrack.w", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp "
+         "toytrack.w", "Runtime Error '17': 'toytrack.w' kept the old name"},
+        {"linked", 2, "linked", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 3},
+        {"renamedByHand", 1, "", "histrack", "histrack.inf histrack.w histrack.ta- "
+         "histracka.bmp"},
+        {"otherFolderOfTheNewName", 0, "", "", "", "Runtime Error '17': File exists"},
+    };
+    for (const Case& test : cases) {
+        sub = s(test.name) + u'/';
+        SCOPED_TRACE(test.name);
+        const QString old = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+        for (const QString& name : files.mid(1))
+            levels.writeFile(sub + s("toytrack/") + name, name.toLatin1());
+        // The steps a save takes, up to where it stopped.
+        ASSERT_EQ(edit::beginRename(old, rename, s("toytrack"), s("mytrack")), std::nullopt);
+        QString folder = old;
+        if (test.stop >= 1) {
+            folder = in(s(*test.folder ? test.folder : "mytrack"));
+            ASSERT_EQ(edit::renameNoReplace(old, folder), std::nullopt);
+        }
+        int step = 1;
+        edit::forEachTrackFile(rename, s("toytrack"), s("mytrack"), [&](const auto& from, const auto& to) {
+            if (QFile::exists(folder + u'/' + from) && ++step <= test.stop) {
+                EXPECT_EQ(edit::renameNoReplace(folder + u'/' + from, folder + u'/' + to),
+                          std::nullopt);
+            }
+        });
+        const QString taken = folder + s("/mytrack.w");
+        if (s(test.taken) == s("linked"))
+            ASSERT_EQ(::link(qPrintable(folder + s("/toytrack.w")), qPrintable(taken)), 0);
+        else if (*test.taken)
+            levels.writeFile(sub + folder.section(u'/', -1) + s("/mytrack.w"), "theirs");
+        if (s(test.name) == s("otherFolderOfTheNewName"))
+            levels.makeFolder(sub + s("mytrack"));
+        const QStringList before = TempLevels::entries(folder);
+
+        // Until finished, no second rename and no New; where the track loads, Save writes it
+        // in place.
+        folders.selected = folders.open = folder;
+        const QString infoFile = folder + (test.stop >= 2 ? s("/mytrack.inf") : s("/toytrack.inf"));
+        ASSERT_EQ(edit::loadTrack(state, view, folder), QString());
+        if (state.fileLoaded) {
+            EXPECT_TRUE(save(s("other")).errors.contains(s("half renamed")));
+        }
+        EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("half renamed")));
+        EXPECT_EQ(TempLevels::entries(folder), before);
+        EXPECT_TRUE(!QFileInfo::exists(in(s("other"))) && edit::isHalfRenamed(folder));
+        const QByteArray info = TempLevels::readAll(infoFile);
+        ASSERT_FALSE(info.isEmpty());
+
+        const std::optional<edit::InterruptedRename> found = edit::findInterruptedRename(folder);
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(std::tuple(found->folderRenamed, found->filesLeft, found->newName.toStdString()),
+                  std::tuple(test.stop >= 1, test.left, std::string(*test.folder ? test.folder
+                                                                                 : "mytrack")));
+        EXPECT_TRUE(found->offer().contains(s("'toytrack' to '") + found->newName + u'\''));
+        const edit::SaveResult finished = edit::finishRename(folders, *found);
+        EXPECT_TRUE(*test.error ? finished.errors.startsWith(s(test.error))
+                                : finished.errors.isEmpty()) << finished.message().toStdString();
+
+        // Where it ended: every file there whole, the journal gone once nothing more can be done.
+        const QString now = *test.renamed ? in(s(test.renamed).section(u'.', 0, 0)) : old;
+        QStringList expected = words(*test.renamed ? test.renamed : "") << s("readme.txt");
+        if (!*test.renamed)
+            expected = files + QStringList{journal};
+        expected.sort();
+        EXPECT_EQ(TempLevels::entries(now), expected);
+        const QString nowName = now.section(u'/', -1);
+        EXPECT_EQ(TempLevels::readAll(now + u'/' + nowName + s(".inf")), info);
+        for (const QString& file : files.mid(1)) {
+            const QString there = now + u'/' + QString(file).replace(s("toytrack"), nowName);
+            const QString kept = now + u'/' + file;
+            EXPECT_EQ(TempLevels::readAll(QFileInfo::exists(kept) ? kept : there), file.toLatin1());
+        }
+        if (*test.taken && s(test.taken) != s("linked")) {
+            EXPECT_EQ(TempLevels::readAll(now + s("/mytrack.w")), "theirs");
+        }
+        EXPECT_EQ(folders.selected, now);
+        EXPECT_EQ(edit::isHalfRenamed(now), !*test.renamed);
+        EXPECT_EQ(edit::findInterruptedRename(now).has_value(), !*test.renamed);
+    }
+}
+
+// A journal cut short while it was written (nothing was renamed after it), or one whose rename
+// is done, is no interrupted rename: it goes, and nothing else moves.
+TEST_F(SaveTest, journalCutShortOrRenameDone_isRemovedQuietly)
+{
+    for (const int stop : {1, 2, 9999}) { // bytes of the journal left, or all files renamed
+        sub = QString::number(stop) + u'/';
+        SCOPED_TRACE(stop);
+        const QString old = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+        levels.writeFile(sub + s("toytrack/toytrack.w"), "w");
+        ASSERT_EQ(edit::beginRename(old, rename, s("toytrack"), s("mytrack")), std::nullopt);
+        QString folder = old;
+        const QString journal = folder + s("/.kite-rename-journal");
+        if (stop < 9999) {
+            ASSERT_TRUE(QFile(journal).resize(stop * 12));
+        } else {
+            folder = in(s("mytrack"));
+            ASSERT_EQ(edit::renameNoReplace(old, folder), std::nullopt);
+            for (const char* file : {"inf", "w"})
+                ASSERT_EQ(edit::renameNoReplace(folder + s("/toytrack.") + s(file),
+                                                folder + s("/mytrack.") + s(file)), std::nullopt);
+        }
+        const QStringList before = TempLevels::entries(folder);
+        EXPECT_FALSE(edit::findInterruptedRename(folder).has_value());
+        EXPECT_TRUE(before.contains(s(".kite-rename-journal")));
+        QStringList after = before;
+        after.removeAll(s(".kite-rename-journal"));
+        EXPECT_EQ(TempLevels::entries(folder), after);
     }
 }
 

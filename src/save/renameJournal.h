@@ -1,0 +1,60 @@
+#ifndef KITE_SAVE_RENAMEJOURNAL_H
+#define KITE_SAVE_RENAMEJOURNAL_H
+
+#include "save/Rename.h"
+#include "save/editSave.h"
+#include "save/fileOps.h"
+
+#include <QString>
+
+#include <optional>
+
+// The rename journal: a renaming of a track's folder and files is thousands of steps, and
+// the editor may be killed, or the power fail, between any two. Before the first step a
+// small journal is written into the track folder and flushed to disk; it travels with the
+// folder when that is renamed, and is removed once every step is done and on disk. A track
+// folder holding one was left half renamed, and the journal says how to finish.
+namespace edit {
+
+// A rename of a track that was begun and not finished, as its journal and the folder show it.
+struct InterruptedRename
+{
+    QString folder;              // the track folder as it was opened
+    QString oldName;             // the name the track's files had
+    QString newName;             // the name the track was being given
+    bool folderRenamed = false;  // the folder already has the new name
+    int filesLeft = 0;           // track files that still have the old name
+    Rename::Settings rename;     // which files the rename takes, as they were when it began
+
+    // The question put to the user: finish it now?
+    QString offer() const;
+    // What the user is told when the answer was No.
+    QString leftHalfRenamed() const;
+};
+
+// What a folder about to be opened holds of an interrupted rename, if anything. A journal
+// left by a kill while it was being written (no rename had begun then) is removed, and so
+// is one whose rename is complete on disk; neither is an interrupted rename.
+std::optional<InterruptedRename> findInterruptedRename(const QString& folder);
+
+// Finishes the rename with the rules a save follows: the folder first when it still has its
+// old name, then every track file; nothing is ever replaced, and a file whose new name is
+// taken keeps its old one (the message lists it). Once nothing more can be done the journal
+// is removed. When the folder was renamed the folder browser is moved to it and selects it,
+// as after a save. The result reads like a save's: what was done, and the errors met.
+SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrupted);
+
+// True while the folder holds the journal of a rename not finished.
+bool isHalfRenamed(const QString& folder);
+
+// The journal's part in a save. beginRename writes the journal into the folder and flushes
+// it (an error leaves no journal and nothing renamed); abandonRename removes it when the
+// folder rename then fails; endRename flushes the renames done and removes it.
+std::optional<FileError> beginRename(const QString& folder, const Rename::Settings& rename,
+                                     const QString& oldName, const QString& newName);
+void abandonRename(const QString& folder);
+void endRename(const QString& parent, const QString& folder);
+
+} // namespace edit
+
+#endif
