@@ -199,7 +199,8 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
     const QString parent = parentOf(interrupted.folder);
     const QString& oldName = interrupted.oldName;
     const QString& newName = interrupted.newName;
-    result.summary = QStringLiteral("Finished renaming the track '%1' to '%2'").arg(oldName, newName);
+    result.summary =
+        QStringLiteral("Finished renaming the track '%1' to '%2'").arg(oldName, newName);
     QString folder = interrupted.folder;
     if (!interrupted.folderRenamed) {
         result.summary += QStringLiteral("\rRenamed folder '%1' to '%2'").arg(oldName, newName);

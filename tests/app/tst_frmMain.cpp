@@ -308,8 +308,9 @@ TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAn
     prompts.questionAnswers = {false};
     pickFolder(u"mytrack"_s);
     ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_TRUE(prompts.questions[0].startsWith(u"Renaming the track 'toytrack' to 'mytrack' was "
-                                                u"interrupted"_s)) << prompts.questions[0].toStdString();
+    EXPECT_TRUE(prompts.questions[0].startsWith(
+        u"Renaming the track 'toytrack' to 'mytrack' was interrupted"_s))
+        << prompts.questions[0].toStdString();
     EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"left half renamed"_s));
     EXPECT_EQ(enabled() + QString::number(rows()), u"0"_s); // neither Save nor New
     EXPECT_EQ(TempLevels::entries(mytrack), half);
@@ -319,8 +320,9 @@ TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAn
     pickFolder(u"emptyfolder"_s);
     pickFolder(u"mytrack"_s);
     EXPECT_EQ(prompts.questions.size(), 2);
-    EXPECT_EQ(prompts.informationTexts.value(0), u"Finished renaming the track 'toytrack' to "
-              u"'mytrack'\rRenamed selected file types in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
+    EXPECT_EQ(prompts.informationTexts.value(0),
+              u"Finished renaming the track 'toytrack' to 'mytrack'\rRenamed selected file types "
+              u"in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
     EXPECT_EQ(TempLevels::entries(mytrack), (QStringList{u"mytrack.inf"_s, u"mytrack.taz"_s}));
     EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"mytrackSave9"_s);
 
@@ -329,7 +331,8 @@ TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAn
     prompts.questionAnswers = {true};
     start(mytrack);
     EXPECT_EQ(prompts.questions.size(), 3);
-    EXPECT_EQ(TempLevels::entries(yourtrack), (QStringList{u"yourtrack.inf"_s, u"yourtrack.taz"_s}));
+    EXPECT_EQ(TempLevels::entries(yourtrack),
+              (QStringList{u"yourtrack.inf"_s, u"yourtrack.taz"_s}));
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->Path() + u'|' + w<folderBox>(u"fbMain"_s)->selectedItem,
               yourtrack + u'|' + yourtrack);
     EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"yourtrackSave9"_s);

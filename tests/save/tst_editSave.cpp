@@ -232,7 +232,8 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
 // replaced; until then neither a second rename nor New can bury the track's own files.
 TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
 {
-    const QStringList files = words("toytrack.inf toytrack.w toytrack.ta- toytracka.bmp readme.txt");
+    const QStringList files =
+        words("toytrack.inf toytrack.w toytrack.ta- toytracka.bmp readme.txt");
     const QString journal = s(".kite-rename-journal");
     // stop: after which step the rename stopped (0: its journal written, 1: the folder renamed,
     // 1 + n: n track files renamed too); folder: the name it was given by hand since, if any.
@@ -266,12 +267,13 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
             ASSERT_EQ(edit::renameNoReplace(old, folder), std::nullopt);
         }
         int step = 1;
-        edit::forEachTrackFile(rename, s("toytrack"), s("mytrack"), [&](const auto& from, const auto& to) {
+        const auto renameOne = [&](const QString& from, const QString& to) {
             if (QFile::exists(folder + u'/' + from) && ++step <= test.stop) {
                 EXPECT_EQ(edit::renameNoReplace(folder + u'/' + from, folder + u'/' + to),
                           std::nullopt);
             }
-        });
+        };
+        edit::forEachTrackFile(rename, s("toytrack"), s("mytrack"), renameOne);
         const QString taken = folder + s("/mytrack.w");
         if (s(test.taken) == s("linked"))
             ASSERT_EQ(::link(qPrintable(folder + s("/toytrack.w")), qPrintable(taken)), 0);
