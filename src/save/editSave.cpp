@@ -132,7 +132,7 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
                 infoFileNow = newFolder + slash + oldName + QStringLiteral(".inf");
                 if (journaled) {
                     renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
-                    endRename(parent, newFolder);
+                    endRename(newFolder);
                     renameLines += carriageReturn
                                    + QStringLiteral("Renamed selected file types in '")
                                    + newFolderName + QStringLiteral("'");

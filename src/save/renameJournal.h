@@ -12,8 +12,8 @@
 // The rename journal: a renaming of a track's folder and files is thousands of steps, and
 // the editor may be killed, or the power fail, between any two. Before the first step a
 // small journal is written into the track folder and flushed to disk; it travels with the
-// folder when that is renamed, and is removed once every step is done and on disk. A track
-// folder holding one was left half renamed, and the journal says how to finish.
+// folder when that is renamed, and is removed once every step is done. A track folder
+// holding one was left half renamed, and the journal says how to finish.
 namespace edit {
 
 // A rename of a track that was begun and not finished, as its journal and the folder show it.
@@ -49,11 +49,11 @@ bool isHalfRenamed(const QString& folder);
 
 // The journal's part in a save. beginRename writes the journal into the folder and flushes
 // it (an error leaves no journal and nothing renamed); abandonRename removes it when the
-// folder rename then fails; endRename flushes the renames done and removes it.
+// folder rename then fails; endRename removes it once every rename is done.
 std::optional<FileError> beginRename(const QString& folder, const Rename::Settings& rename,
                                      const QString& oldName, const QString& newName);
 void abandonRename(const QString& folder);
-void endRename(const QString& parent, const QString& folder);
+void endRename(const QString& folder);
 
 } // namespace edit
 
