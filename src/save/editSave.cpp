@@ -107,22 +107,23 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
                                     + tooLong + QStringLiteral("': nothing was renamed")});
         } else if (isHalfRenamed(oldFolder)) {
             // A second rename would leave the first one's files behind for good.
-            fail({EALREADY, QStringLiteral("The track was left half renamed by a rename that "
-                                           "was interrupted; open it again to finish that "
-                                           "rename first: nothing was renamed")});
+            fail({EALREADY, QStringLiteral("A rename of this track is not finished (it was "
+                                           "interrupted, or another editor is renaming it); "
+                                           "open the track again to finish it: nothing was "
+                                           "renamed")});
         } else {
             renameLines += carriageReturn + QStringLiteral("Renamed folder '") + oldName
                            + QStringLiteral("' to '") + newFolderName + QStringLiteral("'");
             const QString newFolder = parent + newFolderName;
             // Only renaming type 1 has steps after the folder's own rename to be finished.
-            const bool journaled = rename.renameKind == 1;
+            std::optional<RenameJournal> journal;
             std::optional<FileError> error;
-            if (journaled)
-                error = beginRename(oldFolder, rename, oldName, newFolderName);
+            if (rename.renameKind == 1)
+                error = journal.emplace(oldFolder, rename, oldName, newFolderName).error();
             if (!error) {
                 error = renameNoReplace(oldFolder, newFolder);
-                if (error && journaled)
-                    abandonRename(oldFolder);
+                if (error && journal)
+                    journal->remove(oldFolder);
             }
             if (error) {
                 // The files of another folder of that name are not ours to rename.
@@ -130,9 +131,9 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
             } else {
                 trackFolder = newFolder;
                 infoFileNow = newFolder + slash + oldName + QStringLiteral(".inf");
-                if (journaled) {
+                if (journal) {
                     renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
-                    endRename(newFolder);
+                    journal->remove(newFolder);
                     renameLines += carriageReturn
                                    + QStringLiteral("Renamed selected file types in '")
                                    + newFolderName + QStringLiteral("'");
@@ -177,8 +178,8 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
     };
     // The track's own info file may still have the old name, and would then keep it for good.
     if (isHalfRenamed(folder))
-        return failure({EALREADY, QStringLiteral("the track was left half renamed; open it "
-                                                 "again to finish the rename")});
+        return failure({EALREADY, QStringLiteral("a rename of this track is not finished; "
+                                                 "open the track again to finish it")});
     const QByteArray target = QFile::encodeName(path);
     // Written in full under a free name first, then moved to a name that must still be
     // free: an existing file (a hidden one too) is never truncated, and no half-written

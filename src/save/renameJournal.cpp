@@ -3,9 +3,11 @@
 #include "save/trackRename.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,7 +26,8 @@ const QByteArray lastLine = QByteArrayLiteral("end");
 // A journal lists every extension of the rename settings: some kilobytes at most.
 constexpr qint64 largestJournal = 4 * 1024 * 1024;
 
-enum class Found { None, Incomplete, Complete };
+// InProgress: a live rename holds the journal locked.
+enum class Found { None, InProgress, Incomplete, Complete };
 
 struct Journal
 {
@@ -56,13 +59,19 @@ bool isFolderName(const QString& name)
            && !name.contains(slash) && !name.contains(QChar(0));
 }
 
-// The journal as written by beginRename. One cut short (no last line) was being written
+// The journal as a RenameJournal writes it. One cut short (no last line) was being written
 // when the editor was stopped, before anything was renamed; so is one that cannot be
 // understood, since only this editor makes that name.
 Found readJournal(const QString& folder, Journal* journal)
 {
-    QFile file(QFile::decodeName(journalPath(folder)));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly) || file.size() > largestJournal)
+    const int fd = ::open(journalPath(folder).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Found::None;
+    const auto closing = qScopeGuard([fd] { ::close(fd); });
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0)
+        return Found::InProgress;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly) || file.size() > largestJournal)
         return Found::None;
     const QList<QByteArray> lines = file.readAll().split('\n');
     // The text ends with a line break, so the last part is empty.
@@ -94,6 +103,20 @@ Found readJournal(const QString& folder, Journal* journal)
     return Found::Complete;
 }
 
+// Removes a journal that no rename holds. A new one is locked from the moment it is made, and
+// its writer checks afterwards that its name still leads to it, so one found empty at that
+// moment is never lost: it is made again.
+void removeUnheld(const QString& folder)
+{
+    const QByteArray path = journalPath(folder);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        ::unlink(path.constData());
+    ::close(fd);
+}
+
 // Makes the folder's entries (names made, renamed or removed in it) durable.
 void syncFolder(const QString& folder)
 {
@@ -113,6 +136,27 @@ QString parentOf(const QString& folder)
 QString nameOf(const QString& folder)
 {
     return folder.mid(folder.lastIndexOf(slash) + 1);
+}
+
+// Whether the name still leads to the open file.
+bool namesOpenFile(const QByteArray& path, int fd)
+{
+    struct stat named {};
+    struct stat open {};
+    return ::stat(path.constData(), &named) == 0 && ::fstat(fd, &open) == 0
+           && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written >= 0)
+            done += written;
+        else if (errno != EINTR)
+            return false;
+    }
+    return true;
 }
 
 bool sameFile(const QByteArray& first, const QByteArray& second)
@@ -164,10 +208,10 @@ std::optional<InterruptedRename> findInterruptedRename(const QString& folder)
 {
     Journal journal;
     const Found found = readJournal(folder, &journal);
-    if (found == Found::None)
+    if (found == Found::None || found == Found::InProgress)
         return std::nullopt;
     if (found == Found::Incomplete) {
-        ::unlink(journalPath(folder).constData());
+        removeUnheld(folder);
         return std::nullopt;
     }
     InterruptedRename interrupted;
@@ -187,7 +231,7 @@ std::optional<InterruptedRename> findInterruptedRename(const QString& folder)
                      });
     if (interrupted.folderRenamed && interrupted.filesLeft == 0) {
         // Stopped after the last rename, before the journal was removed: nothing is left to do.
-        ::unlink(journalPath(folder).constData());
+        removeUnheld(folder);
         return std::nullopt;
     }
     return interrupted;
@@ -202,6 +246,11 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
     result.summary =
         QStringLiteral("Finished renaming the track '%1' to '%2'").arg(oldName, newName);
     QString folder = interrupted.folder;
+    RenameJournal journal(folder);
+    if (const std::optional<FileError> error = journal.error()) {
+        result.errors += errorLine(*error);
+        return result;
+    }
     if (!interrupted.folderRenamed) {
         result.summary += QStringLiteral("\rRenamed folder '%1' to '%2'").arg(oldName, newName);
         if (const std::optional<FileError> error = renameNoReplace(folder, parent + newName)) {
@@ -258,18 +307,19 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
                                     .arg(firstFailure.text, listed(failed))});
         return result;
     }
-    endRename(folder);
+    journal.remove(folder);
     return result;
 }
 
 bool isHalfRenamed(const QString& folder)
 {
     Journal journal;
-    return readJournal(folder, &journal) == Found::Complete;
+    const Found found = readJournal(folder, &journal);
+    return found == Found::Complete || found == Found::InProgress;
 }
 
-std::optional<FileError> beginRename(const QString& folder, const Rename::Settings& rename,
-                                     const QString& oldName, const QString& newName)
+RenameJournal::RenameJournal(const QString& folder, const Rename::Settings& rename,
+                             const QString& oldName, const QString& newName)
 {
     QByteArray text = firstLine + '\n';
     text += "from " + field(oldName) + '\n';
@@ -280,47 +330,68 @@ std::optional<FileError> beginRename(const QString& folder, const Rename::Settin
     text += lastLine + '\n';
 
     const QByteArray path = journalPath(folder);
-    int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno == EEXIST && !isHalfRenamed(folder)) {
-        // One cut short while it was written: nothing was renamed after it.
-        ::unlink(path.constData());
-        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    for (int attempt = 0; attempt < 3 && m_fd < 0; ++attempt) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            const int error = errno;
+            Journal existing;
+            if (error == EEXIST && readJournal(folder, &existing) == Found::Incomplete) {
+                removeUnheld(folder); // cut short by a kill: nothing was renamed after it
+                continue;
+            }
+            m_error = errnoError(error);
+            return;
+        }
+        // Locked before anything is in it. One who found it empty and removed it meanwhile
+        // leaves this file without a name; then it is made again.
+        if (::flock(fd, LOCK_EX) == 0 && namesOpenFile(path, fd))
+            m_fd = fd;
+        else
+            ::close(fd);
     }
-    if (fd < 0)
-        return errnoError(errno);
-    int error = 0;
-    for (qsizetype done = 0; done < text.size() && error == 0;) {
-        const ssize_t written = ::write(fd, text.constData() + done, size_t(text.size() - done));
-        if (written >= 0)
-            done += written;
-        else if (errno != EINTR)
-            error = errno;
+    if (m_fd < 0) {
+        m_error = errnoError(EAGAIN);
+        return;
     }
     // On disk before the first rename, so no rename can outlive the journal in a power loss.
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(path.constData());
-        return errnoError(error);
+    if (!writeAll(m_fd, text) || ::fsync(m_fd) != 0) {
+        m_error = errnoError(errno);
+        remove(folder);
+        return;
     }
     syncFolder(folder);
-    return std::nullopt;
 }
 
-void abandonRename(const QString& folder)
+RenameJournal::RenameJournal(const QString& folder)
 {
-    ::unlink(journalPath(folder).constData());
+    const QByteArray path = journalPath(folder);
+    m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0) {
+        m_error = errnoError(errno);
+    } else if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        m_error = FileError{EALREADY, QStringLiteral("Another editor is renaming this track now")};
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
-void endRename(const QString& folder)
+RenameJournal::~RenameJournal()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void RenameJournal::remove(const QString& folderNow)
 {
     // No flush of the renames first: a journaling file system (ext4, XFS, btrfs) puts changes
     // of names on disk in the order they were made, so after a power loss the journal is never
     // gone while a rename made before its removal is undone. Flushing 2,000 renames would cost
     // about as much as making them.
-    ::unlink(journalPath(folder).constData());
+    if (m_fd < 0)
+        return;
+    ::unlink(journalPath(folderNow).constData());
+    ::close(m_fd);
+    m_fd = -1;
 }
 
 } // namespace edit

@@ -34,7 +34,8 @@ struct InterruptedRename
 
 // What a folder about to be opened holds of an interrupted rename, if anything. A journal
 // left by a kill while it was being written (no rename had begun then) is removed, and so
-// is one whose rename is complete on disk; neither is an interrupted rename.
+// is one whose rename is complete on disk; neither is an interrupted rename, and nor is a
+// rename that another editor is running now.
 std::optional<InterruptedRename> findInterruptedRename(const QString& folder);
 
 // Finishes the rename with the rules a save follows: the folder first when it still has its
@@ -44,16 +45,34 @@ std::optional<InterruptedRename> findInterruptedRename(const QString& folder);
 // as after a save. The result reads like a save's: what was done, and the errors met.
 SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrupted);
 
-// True while the folder holds the journal of a rename not finished.
+// True while a rename of the folder's track is not finished: one was interrupted, or another
+// editor is renaming it right now.
 bool isHalfRenamed(const QString& folder);
 
-// The journal's part in a save. beginRename writes the journal into the folder and flushes
-// it (an error leaves no journal and nothing renamed); abandonRename removes it when the
-// folder rename then fails; endRename removes it once every rename is done.
-std::optional<FileError> beginRename(const QString& folder, const Rename::Settings& rename,
-                                     const QString& oldName, const QString& newName);
-void abandonRename(const QString& folder);
-void endRename(const QString& folder);
+// The journal of the rename that is running: written and flushed to disk when it is made,
+// and locked while this object lives, so that another editor opening the track sees a rename
+// in progress rather than one to finish (a kill ends the lock with the process). remove()
+// ends it once every rename is done; otherwise it stays for the next open to find.
+class RenameJournal
+{
+public:
+    // Writes a new journal into the folder, before the rename's first step.
+    RenameJournal(const QString& folder, const Rename::Settings& rename, const QString& oldName,
+                  const QString& newName);
+    // Takes over the journal of an interrupted rename, to finish it.
+    explicit RenameJournal(const QString& folder);
+    ~RenameJournal();
+    Q_DISABLE_COPY_MOVE(RenameJournal)
+
+    // Why the journal could not be written or taken over; nothing may be renamed then.
+    std::optional<FileError> error() const { return m_error; }
+    // Removes it from the folder, under the name the folder has now.
+    void remove(const QString& folderNow);
+
+private:
+    int m_fd = -1;
+    std::optional<FileError> m_error;
+};
 
 } // namespace edit
 

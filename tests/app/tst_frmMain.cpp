@@ -300,8 +300,8 @@ TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAn
 {
     const Rename::Settings used{Rename::defaultExtensions.split(u';'), 1, true};
     const QString mytrack = levels + u"/mytrack"_s, yourtrack = levels + u"/yourtrack"_s;
-    ASSERT_EQ(edit::beginRename(levels + u"/toytrack"_s, used, u"toytrack"_s, u"mytrack"_s),
-              std::nullopt);
+    ASSERT_EQ(edit::RenameJournal(levels + u"/toytrack"_s, used, u"toytrack"_s, u"mytrack"_s)
+                  .error(), std::nullopt); // and killed: the journal stays
     ASSERT_EQ(edit::renameNoReplace(levels + u"/toytrack"_s, mytrack), std::nullopt);
     const QStringList half = TempLevels::entries(mytrack);
     start(levels);
@@ -327,7 +327,8 @@ TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAn
     EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"mytrackSave9"_s);
 
     window.reset();
-    ASSERT_EQ(edit::beginRename(mytrack, used, u"mytrack"_s, u"yourtrack"_s), std::nullopt);
+    ASSERT_EQ(edit::RenameJournal(mytrack, used, u"mytrack"_s, u"yourtrack"_s).error(),
+              std::nullopt);
     prompts.questionAnswers = {true};
     start(mytrack);
     EXPECT_EQ(prompts.questions.size(), 3);

@@ -260,7 +260,8 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
         for (const QString& name : files.mid(1))
             levels.writeFile(sub + s("toytrack/") + name, name.toLatin1());
         // The steps a save takes, up to where it stopped.
-        ASSERT_EQ(edit::beginRename(old, rename, s("toytrack"), s("mytrack")), std::nullopt);
+        ASSERT_EQ(edit::RenameJournal(old, rename, s("toytrack"), s("mytrack")).error(),
+                  std::nullopt); // and stopped there: the journal stays
         QString folder = old;
         if (test.stop >= 1) {
             folder = in(s(*test.folder ? test.folder : "mytrack"));
@@ -289,9 +290,9 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
         const QString infoFile = folder + (test.stop >= 2 ? s("/mytrack.inf") : s("/toytrack.inf"));
         ASSERT_EQ(edit::loadTrack(state, view, folder), QString());
         if (state.fileLoaded) {
-            EXPECT_TRUE(save(s("other")).errors.contains(s("half renamed")));
+            EXPECT_TRUE(save(s("other")).errors.contains(s("not finished")));
         }
-        EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("half renamed")));
+        EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("not finished")));
         EXPECT_EQ(TempLevels::entries(folder), before);
         EXPECT_TRUE(!QFileInfo::exists(in(s("other"))) && edit::isHalfRenamed(folder));
         const QByteArray info = TempLevels::readAll(infoFile);
@@ -339,7 +340,8 @@ TEST_F(SaveTest, journalCutShortOrRenameDone_isRemovedQuietly)
         SCOPED_TRACE(stop);
         const QString old = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
         levels.writeFile(sub + s("toytrack/toytrack.w"), "w");
-        ASSERT_EQ(edit::beginRename(old, rename, s("toytrack"), s("mytrack")), std::nullopt);
+        ASSERT_EQ(edit::RenameJournal(old, rename, s("toytrack"), s("mytrack")).error(),
+                  std::nullopt);
         QString folder = old;
         const QString journal = folder + s("/.kite-rename-journal");
         if (stop < 9999) {
@@ -358,6 +360,23 @@ TEST_F(SaveTest, journalCutShortOrRenameDone_isRemovedQuietly)
         after.removeAll(s(".kite-rename-journal"));
         EXPECT_EQ(TempLevels::entries(folder), after);
     }
+}
+
+// While another editor renames the track, its journal is held: opening the track offers and
+// removes nothing, and neither a second rename, New nor a second finisher starts.
+TEST_F(SaveTest, renameInProgress_isLeftToTheEditorRunningIt)
+{
+    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+    const edit::RenameJournal running(folder, rename, s("toytrack"), s("mytrack"));
+    ASSERT_EQ(running.error(), std::nullopt);
+    const QStringList before = TempLevels::entries(folder);
+    EXPECT_FALSE(edit::findInterruptedRename(folder).has_value());
+    EXPECT_TRUE(edit::isHalfRenamed(folder));
+    EXPECT_TRUE(save(s("mytrack")).errors.contains(s("not finished")));
+    EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("not finished")));
+    EXPECT_EQ(edit::RenameJournal(folder).error().value_or(edit::FileError{}).code, EALREADY);
+    EXPECT_EQ(TempLevels::entries(folder), before);
+    EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
 }
 
 // New writes the template only where the name is free: never over what holds it, a hidden
