@@ -244,7 +244,7 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
     const QString& oldName = interrupted.oldName;
     const QString& newName = interrupted.newName;
     result.summary =
-        QStringLiteral("Finished renaming the track '%1' to '%2'").arg(oldName, newName);
+        QStringLiteral("Finishing the rename of the track '%1' to '%2'").arg(oldName, newName);
     QString folder = interrupted.folder;
     RenameJournal journal(folder);
     if (const std::optional<FileError> error = journal.error()) {

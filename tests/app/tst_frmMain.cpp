@@ -321,8 +321,8 @@ TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAn
     pickFolder(u"mytrack"_s);
     EXPECT_EQ(prompts.questions.size(), 2);
     EXPECT_EQ(prompts.informationTexts.value(0),
-              u"Finished renaming the track 'toytrack' to 'mytrack'\rRenamed selected file types "
-              u"in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
+              u"Finishing the rename of the track 'toytrack' to 'mytrack'\rRenamed selected file "
+              u"types in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
     EXPECT_EQ(TempLevels::entries(mytrack), (QStringList{u"mytrack.inf"_s, u"mytrack.taz"_s}));
     EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"mytrackSave9"_s);
 
