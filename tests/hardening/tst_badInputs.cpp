@@ -264,7 +264,7 @@ TEST_F(BadInput, renameKilledAtAnyPoint_isFinishedWhenOpened_noFileLost)
     int leftovers = 0, losses = 0;
     for (int round = 0, at = 1; round < rounds; ++round, at = 1 - at) {
         SCOPED_TRACE(round);
-        // The kill comes at a random moment from the journal's first byte to the end of the save.
+        // The kill comes at a random moment from the making of the journal to the save's end.
         const int watch = ::inotify_init1(IN_CLOEXEC);
         const QByteArray watched = QFile::encodeName(folder(at));
         ASSERT_GE(::inotify_add_watch(watch, watched.constData(), IN_CREATE), 0);
