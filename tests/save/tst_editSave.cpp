@@ -379,6 +379,26 @@ TEST_F(SaveTest, renameInProgress_isLeftToTheEditorRunningIt)
     EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
 }
 
+// A track folder that cannot take the journal (read-only to the user, in a levels folder that is
+// not) is not renamed at all: before, the folder moved and every file kept its old name.
+TEST_F(SaveTest, renameOfAReadOnlyTrackFolder_isRefusedBeforeAnythingMoves)
+{
+    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+    levels.writeFile(s("toytrack/toytrack.w"), "w");
+    ASSERT_EQ(chmodPath(levels.path(), 0777) | chmodPath(folder, 0555), 0);
+    const QStringList before = TempLevels::entries(folder);
+    {
+        const AsOrdinaryUser user;
+        if (!user.active())
+            GTEST_SKIP() << "running as root without a way to give up the privilege";
+        EXPECT_TRUE(save(s("mytrack")).errors.endsWith(
+            s("Runtime Error '13': Permission denied\r\n")));
+    }
+    chmodPath(folder, 0755);
+    EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
+    EXPECT_EQ(TempLevels::entries(folder), before);
+}
+
 // New writes the template only where the name is free: never over what holds it, a hidden
 // file included, and the track loaded before stays then.
 TEST_F(SaveTest, newTrackFile_writesTheTemplateOnlyWhereTheNameIsFree)
