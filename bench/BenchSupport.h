@@ -72,6 +72,11 @@ public:
     }
     QColor chooseColour(QWidget*, const QColor& initial) override { return initial; }
     QString inputText(QWidget*, const QString&) override { return {}; }
+    bool yesOrNo(QWidget*, const QString& question) override
+    {
+        messages.append(question);
+        return false;
+    }
 };
 
 // Stops the benchmark run with a message: a benchmark whose work failed measures nothing.

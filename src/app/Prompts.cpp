@@ -52,3 +52,13 @@ QString QtPrompts::inputText(QWidget* parent, const QString& prompt)
                                                QString(), &ok);
     return ok ? text : QString();
 }
+
+bool QtPrompts::yesOrNo(QWidget* parent, const QString& question)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle, displayText(question),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

@@ -20,6 +20,8 @@ public:
     virtual QColor chooseColour(QWidget* parent, const QColor& initial) = 0;
     // Text input box titled "Tarvex Kite"; cancelling returns empty text.
     virtual QString inputText(QWidget* parent, const QString& prompt) = 0;
+    // Question with Yes and No, titled "Tarvex Kite"; true for Yes (closing it counts as No).
+    virtual bool yesOrNo(QWidget* parent, const QString& question) = 0;
 };
 
 class QtPrompts final : public Prompts
@@ -29,6 +31,7 @@ public:
     bool retryOrCancel(QWidget* parent, const QString& text) override;
     QColor chooseColour(QWidget* parent, const QColor& initial) override;
     QString inputText(QWidget* parent, const QString& prompt) override;
+    bool yesOrNo(QWidget* parent, const QString& question) override;
 };
 
 #endif

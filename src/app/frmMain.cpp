@@ -12,6 +12,7 @@
 #include "app/frmOptions.h"
 #include "document/edit.h"
 #include "save/editSave.h"
+#include "save/renameJournal.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
@@ -166,9 +167,12 @@ void frmMain::Form_Load()
     if (!folder.isEmpty())
         fbMain->setPath(folder);
     fbMain->selectedItem = fbMain->Path();
-    showLoadError(inOneBatch(m_attributesPage->rows(),
-                             [this] { return edit::loadTrack(m_state, *this, fbMain->Path()); }));
+    const bool halfRenamed = finishInterruptedRename();
+    showLoadError(inOneBatch(m_attributesPage->rows(), [this] {
+        return edit::loadTrack(m_state, *this, fbMain->selectedItem);
+    }));
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
+    cmdNew->setEnabled(cmdNew->isEnabled() && !halfRenamed);
     edit::showFogCaption(m_state, *this, edit::emptyFogCaption());
 
     if (const QScreen* screen = this->screen()) {
@@ -195,16 +199,35 @@ void frmMain::Form_Unload()
 
 void frmMain::fbMain_pathChange()
 {
+    const bool halfRenamed = finishInterruptedRename();
     showLoadError(inOneBatch(m_attributesPage->rows(), [this] {
         return edit::loadTrack(m_state, *this, fbMain->selectedItem);
     }));
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
+    cmdNew->setEnabled(cmdNew->isEnabled() && !halfRenamed);
 }
 
 void frmMain::showLoadError(const QString& error)
 {
     if (!error.isEmpty())
         m_prompts.information(this, error);
+}
+
+// Before the picked track loads, a rename of it that was interrupted is offered to be
+// finished; finishing may move the browser to the folder's new name. True while the folder
+// is left half renamed (the offer declined, or not everything could be finished): New then
+// stays disabled, so no new info file can take the place of the track's own.
+bool frmMain::finishInterruptedRename()
+{
+    const std::optional<edit::InterruptedRename> interrupted =
+        edit::findInterruptedRename(fbMain->selectedItem);
+    if (!interrupted)
+        return false;
+    if (m_prompts.yesOrNo(this, interrupted->offer()))
+        m_prompts.information(this, edit::finishRename(m_folderAccess, *interrupted).message());
+    else
+        m_prompts.information(this, interrupted->leftHalfRenamed());
+    return edit::isHalfRenamed(fbMain->selectedItem);
 }
 
 // Only the chosen page is shown, so the keyboard never reaches a page behind it.

@@ -75,6 +75,7 @@ private:
     void cmdAbout_Click();
     void cmdExit_Click();
     void showLoadError(const QString& error);
+    bool finishInterruptedRename();
 
     // edit::EditorView: passed on to every page made so far.
     template <typename... Parameters, typename... Values>

@@ -2,6 +2,7 @@
 
 #include "document/InfFile.h"
 #include "save/fileOps.h"
+#include "save/renameJournal.h"
 #include "save/trackRename.h"
 #include "save/Rename.h"
 
@@ -104,18 +105,35 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
             // follow it would leave the track half renamed.
             fail({ENAMETOOLONG, qt_error_string(ENAMETOOLONG) + QStringLiteral(": '")
                                     + tooLong + QStringLiteral("': nothing was renamed")});
+        } else if (isHalfRenamed(oldFolder)) {
+            // A second rename would leave the first one's files behind for good.
+            fail({EALREADY, QStringLiteral("A rename of this track is not finished (it was "
+                                           "interrupted, or another editor is renaming it); "
+                                           "open the track again to finish it: nothing was "
+                                           "renamed")});
         } else {
             renameLines += carriageReturn + QStringLiteral("Renamed folder '") + oldName
                            + QStringLiteral("' to '") + newFolderName + QStringLiteral("'");
             const QString newFolder = parent + newFolderName;
-            if (const std::optional<FileError> error = renameNoReplace(oldFolder, newFolder)) {
+            // Only renaming type 1 has steps after the folder's own rename to be finished.
+            std::optional<RenameJournal> journal;
+            std::optional<FileError> error;
+            if (rename.renameKind == 1)
+                error = journal.emplace(oldFolder, rename, oldName, newFolderName).error();
+            if (!error) {
+                error = renameNoReplace(oldFolder, newFolder);
+                if (error && journal)
+                    journal->remove(oldFolder);
+            }
+            if (error) {
                 // The files of another folder of that name are not ours to rename.
                 fail(*error);
             } else {
                 trackFolder = newFolder;
                 infoFileNow = newFolder + slash + oldName + QStringLiteral(".inf");
-                if (rename.renameKind == 1) {
+                if (journal) {
                     renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
+                    journal->remove(newFolder);
                     renameLines += carriageReturn
                                    + QStringLiteral("Renamed selected file types in '")
                                    + newFolderName + QStringLiteral("'");
@@ -158,6 +176,10 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
     const auto failure = [&path](const FileError& error) -> QString {
         return QStringLiteral("Could not create '") + path + QStringLiteral("': ") + error.text;
     };
+    // The track's own info file may still have the old name, and would then keep it for good.
+    if (isHalfRenamed(folder))
+        return failure({EALREADY, QStringLiteral("a rename of this track is not finished; "
+                                                 "open the track again to finish it")});
     const QByteArray target = QFile::encodeName(path);
     // Written in full under a free name first, then moved to a name that must still be
     // free: an existing file (a hidden one too) is never truncated, and no half-written

@@ -1,6 +1,5 @@
 #include "save/trackRename.h"
 
-#include "save/Rename.h"
 #include "save/fileOps.h"
 
 #include <QFile>
@@ -17,30 +16,6 @@ namespace edit {
 namespace {
 
 const QString slash = QStringLiteral("/");
-
-// Every (old name, new name) pair of the track files that renaming type 1 renames, in the
-// order they are renamed.
-template <typename Visit>
-void forEachTrackFile(const Rename::Settings& rename, const QString& oldName,
-                      const QString& newName, Visit visit)
-{
-    const QString dot = QStringLiteral(".");
-    for (const QString& extension : rename.trackExts) {
-        // An extension with a separator would reach outside the track folder.
-        if (extension.contains(slash) || extension.contains(QChar(0)))
-            continue;
-        visit(oldName + dot + extension, newName + dot + extension);
-        if (rename.autoTempRename && !extension.isEmpty()) {
-            const QString companion = extension.chopped(1) + QStringLiteral("-");
-            visit(oldName + dot + companion, newName + dot + companion);
-        }
-    }
-    for (char letter = 'a'; letter <= 'z'; ++letter) {
-        const QString suffix = QChar::fromLatin1(letter);
-        for (const QString& extension : {QStringLiteral(".bmp"), QStringLiteral(".bmq")})
-            visit(oldName + suffix + extension, newName + suffix + extension);
-    }
-}
 
 } // namespace
 

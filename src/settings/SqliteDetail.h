@@ -27,8 +27,16 @@ inline constexpr const char* createSql =
     " UNIQUE (app, section, key))";
 inline constexpr const char* probeSql =
     "SELECT seq, app, section, key, value FROM settings LIMIT 0";
+// Whatever holds the name: a view or an index of that name keeps the table from being made.
+// Names are compared as SQLite compares them; triggers have names of their own.
 inline constexpr const char* hasTableSql =
-    "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = 'settings'";
+    "SELECT type FROM sqlite_schema WHERE name = 'settings' COLLATE NOCASE AND type <> 'trigger'";
+// The columns that make up the primary key: the row id alias seq alone, where rows get their
+// insertion counter.
+inline constexpr const char* primaryKeySql =
+    "SELECT name, type FROM pragma_table_info('settings') WHERE pk > 0";
+// Prepares only on a table that has its own row ids (not WITHOUT ROWID).
+inline constexpr const char* rowIdSql = "SELECT rowid FROM settings LIMIT 0";
 inline constexpr const char* readSql =
     "SELECT value FROM settings WHERE app = ?1 AND section = ?2 AND key = ?3";
 inline constexpr const char* readSectionSql =

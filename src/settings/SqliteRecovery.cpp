@@ -169,12 +169,30 @@ SqliteStore::Health SqliteStore::checkHealth(QString* reason)
         return Health::Healthy; // a new or empty file: the table is made next
     if (rc != SQLITE_ROW)
         return classify(rc);
-    Statement probe(m_db, probeSql);
-    if (!probe.prepared()) {
-        if (primaryCode(probe.resultCode()) == SQLITE_ERROR)
-            return Health::Foreign; // a settings table of another shape
-        return classify(probe.resultCode());
+    if (hasTable.text(0) != QLatin1String("table"))
+        return Health::Foreign; // a view or an index: the table could never be made
+    // The right column names are not enough. Every write is an UPSERT on the unique key
+    // (app, section, key), and rows get their place from seq as the row id: without either,
+    // every write would fail from then on.
+    for (const char* sql : {probeSql, upsertSql, rowIdSql}) {
+        Statement probe(m_db, sql);
+        if (!probe.prepared()) {
+            if (primaryCode(probe.resultCode()) == SQLITE_ERROR)
+                return Health::Foreign; // a settings table of another shape
+            return classify(probe.resultCode());
+        }
     }
+    Statement primaryKey(m_db, primaryKeySql);
+    if (!primaryKey.prepared())
+        return classify(primaryKey.resultCode());
+    const int keyRc = primaryKey.step();
+    if (keyRc != SQLITE_ROW)
+        return keyRc == SQLITE_DONE ? Health::Foreign : classify(keyRc);
+    const bool seqIsRowId = primaryKey.text(0) == QLatin1String("seq")
+                            && primaryKey.text(1).compare(QLatin1String("INTEGER"),
+                                                          Qt::CaseInsensitive) == 0;
+    if (!seqIsRowId || primaryKey.step() != SQLITE_DONE)
+        return Health::Foreign;
     m_schemaReady = true; // the table is there as this store makes it
     return Health::Healthy;
 }

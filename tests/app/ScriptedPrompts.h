@@ -8,13 +8,13 @@
 #include <functional>
 
 // Answers the editor's prompts from scripts (front first) and records what was asked. Unscripted
-// (or an invalid colour): Cancel, the dialog's initial colour, empty text.
+// (or an invalid colour): Cancel, the dialog's initial colour, empty text, No.
 class ScriptedPrompts final : public Prompts
 {
 public:
-    QStringList informationTexts, retryTexts, inputPrompts, inputAnswers;
+    QStringList informationTexts, retryTexts, inputPrompts, inputAnswers, questions;
     QList<QColor> colourDialogInitials, colourAnswers;
-    QList<bool> retryAnswers;
+    QList<bool> retryAnswers, questionAnswers;
     std::function<void()> onRetryPrompt; // runs inside Retry/Cancel, e.g. to mend the folder
 
     void information(QWidget*, const QString& text) override { informationTexts.append(text); }
@@ -35,6 +35,11 @@ public:
     {
         inputPrompts.append(prompt);
         return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
+    }
+    bool yesOrNo(QWidget*, const QString& question) override
+    {
+        questions.append(question);
+        return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
     }
 };
 

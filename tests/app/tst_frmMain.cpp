@@ -6,6 +6,7 @@
 #include "descriptions/desc.h"
 #include "document/edit.h"
 #include "save/Rename.h"
+#include "save/renameJournal.h"
 #include "settings/SqliteStore.h"
 #include "support/TempTrack.h"
 
@@ -289,6 +290,53 @@ TEST_F(FrmMainTest, endToEnd_pickMoveASliderRenameTheFolderAndSave)
     const QByteArray written = TempLevels::readAll(folder + u"/mytrack.inf"_s);
     EXPECT_TRUE(written.contains("\r\nFARCLIP\t\t6005\t") && written.endsWith("PER\t60\r\n"));
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem + enabled(), folder + u"Save"_s);
+}
+
+// A rename cut short right after the folder's own rename leaves mytrack holding toytrack's
+// files. Picking it asks to finish: No leaves every name as it is and offers neither Save nor
+// New over the track; Yes finishes it and loads the track. At start-up the question comes for
+// a folder that still has its old name, and the browser follows the folder to its new one.
+TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAndLoadsIt)
+{
+    const Rename::Settings used{Rename::defaultExtensions.split(u';'), 1, true};
+    const QString mytrack = levels + u"/mytrack"_s, yourtrack = levels + u"/yourtrack"_s;
+    ASSERT_EQ(edit::RenameJournal(levels + u"/toytrack"_s, used, u"toytrack"_s, u"mytrack"_s)
+                  .error(), std::nullopt); // and killed: the journal stays
+    ASSERT_EQ(edit::renameNoReplace(levels + u"/toytrack"_s, mytrack), std::nullopt);
+    const QStringList half = TempLevels::entries(mytrack);
+    start(levels);
+    prompts.questionAnswers = {false};
+    pickFolder(u"mytrack"_s);
+    ASSERT_EQ(prompts.questions.size(), 1);
+    EXPECT_TRUE(prompts.questions[0].startsWith(
+        u"Renaming the track 'toytrack' to 'mytrack' was interrupted"_s))
+        << prompts.questions[0].toStdString();
+    EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"left half renamed"_s));
+    EXPECT_EQ(enabled() + QString::number(rows()), u"0"_s); // neither Save nor New
+    EXPECT_EQ(TempLevels::entries(mytrack), half);
+
+    prompts.questionAnswers = {true};
+    prompts.informationTexts.clear();
+    pickFolder(u"emptyfolder"_s);
+    pickFolder(u"mytrack"_s);
+    EXPECT_EQ(prompts.questions.size(), 2);
+    EXPECT_EQ(prompts.informationTexts.value(0),
+              u"Finishing the rename of the track 'toytrack' to 'mytrack'\rRenamed selected file "
+              u"types in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
+    EXPECT_EQ(TempLevels::entries(mytrack), (QStringList{u"mytrack.inf"_s, u"mytrack.taz"_s}));
+    EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"mytrackSave9"_s);
+
+    window.reset();
+    ASSERT_EQ(edit::RenameJournal(mytrack, used, u"mytrack"_s, u"yourtrack"_s).error(),
+              std::nullopt);
+    prompts.questionAnswers = {true};
+    start(mytrack);
+    EXPECT_EQ(prompts.questions.size(), 3);
+    EXPECT_EQ(TempLevels::entries(yourtrack),
+              (QStringList{u"yourtrack.inf"_s, u"yourtrack.taz"_s}));
+    EXPECT_EQ(w<folderBox>(u"fbMain"_s)->Path() + u'|' + w<folderBox>(u"fbMain"_s)->selectedItem,
+              yourtrack + u'|' + yourtrack);
+    EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"yourtrackSave9"_s);
 }
 
 // Tab moves through the controls in the form's order, whichever page was opened first.

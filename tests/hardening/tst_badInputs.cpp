@@ -6,12 +6,17 @@
 #include "support/TempTrack.h"
 
 #include <QDirIterator>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 
 #include <sqlite3.h>
 
 #include <csignal>
+#include <map>
 #include <optional>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -208,23 +213,153 @@ TEST_F(BadInput, twoEditorsSavingOneTrack_fileIsAlwaysOneWholeVersion)
     EXPECT_EQ(TempLevels::entries(track), QStringList{u"toytrack.inf"_s}) << "left-overs";
 }
 
-TEST_F(BadInput, damagedSettings_areKeptAsideAndTheEditorStartsFresh)
+// A save renaming a track of 2,000 files is killed at a random moment of the rename, round after
+// round; each time the track is then opened in the editor under whichever name its folder has,
+// and the offer to finish is accepted. Every round ends with every file under the new name,
+// none lost and nothing left over.
+TEST_F(BadInput, renameKilledAtAnyPoint_isFinishedWhenOpened_noFileLost)
 {
-    const QString path = earlierSettings(), folder = QFileInfo(path).path();
-    const QByteArray damaged = QByteArray("SQLite format 3\0", 16) + QByteArray(8176, '\xa5');
-    ASSERT_TRUE(writeBytes(path, damaged));
-    settings::SqliteStore store(path);
+    constexpr int fileCount = 2000, rounds = 100;
+    const QString names[2] = {u"trackA"_s, u"trackB"_s};
+    Rename::Settings rename{{u"inf"_s}, 1, true}; // every file of the folder is a track file
+    for (int i = 1; i < fileCount; ++i)
+        rename.trackExts << u"x%1"_s.arg(i, 4, 10, QChar(u'0'));
+    const auto folder = [&](int which) -> QString { return levels + u'/' + names[which]; };
+    temp.writeFile(u"levels/trackA/trackA.inf"_s, toyTrack);
+    for (const QString& extension : rename.trackExts.mid(1)) // each file holds its extension
+        ASSERT_TRUE(writeBytes(folder(0) + u"/trackA."_s + extension, extension.toLatin1()));
+    const auto save = [&](int from) { // the Save button's calls, renaming to the other name
+        FakeFolders folders;
+        folders.selected = folders.open = folder(from);
+        RecordingView view(folders);
+        edit::State state;
+        return edit::loadTrack(state, view, folder(from)).isEmpty()
+               && edit::saveTrack(state, view, folders, rename, levels, names[1 - from])
+                      .errors.isEmpty();
+    };
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(save(0));
+    const qint64 saveMicroseconds = timer.nsecsElapsed() / 1000;
+    const QByteArray savedInfo = TempLevels::readAll(folder(1) + u"/trackB.inf"_s);
+    // What is wrong with the track under names[at]: files missing or changed, or left over.
+    const auto problems = [&](int at) {
+        QStringList wrong = TempLevels::entries(levels);
+        wrong.removeAll(u"goodtrack"_s), wrong.removeAll(u"toytrack"_s), wrong.removeAll(names[at]);
+        QStringList left = TempLevels::entries(folder(at));
+        for (const QString& extension : std::as_const(rename.trackExts)) {
+            const QString file = names[at] + u'.' + extension;
+            const QByteArray bytes = TempLevels::readAll(folder(at) + u'/' + file);
+            if (!left.removeOne(file) || bytes != (extension == u"inf"_s ? savedInfo
+                                                                         : extension.toLatin1()))
+                wrong << u"lost: "_s + file;
+        }
+        return wrong + left;
+    };
+    ASSERT_EQ(problems(1), QStringList());
+
     EditorUnderTest editor(store, levels);
-    // The damaged bytes are kept, under the name the notice gives.
-    const QStringList kept = QDir(folder).entryList({u"settings.sqlite.*[^l]"_s}); // no journal
-    ASSERT_EQ(kept.size(), 1) << TempLevels::entries(folder).join(u", "_s).toStdString();
-    EXPECT_TRUE(holds(store.recoveryNotice(), folder + u'/' + kept.first()));
-    EXPECT_EQ(TempLevels::readAll(folder + u'/' + kept.first()), damaged);
-    // The fresh file takes new settings and keeps them for the next run.
-    editor.prompts.inputAnswers = {u"mine"_s};
-    editor.press(u"cmdAddRename"_s, editor.options());
-    EXPECT_EQ(editor.press(u"cmdOK"_s, editor.options()), QString());
-    EXPECT_TRUE(stored(path, u"Renaming"_s, u"Extentions"_s).endsWith(u";mine"_s));
+    editor.rename = rename;
+    std::map<std::string, int> landed;
+    int leftovers = 0, losses = 0;
+    for (int round = 0, at = 1; round < rounds; ++round, at = 1 - at) {
+        SCOPED_TRACE(round);
+        // The kill comes at a random moment from the making of the journal to the save's end.
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        const QByteArray watched = QFile::encodeName(folder(at));
+        ASSERT_GE(::inotify_add_watch(watch, watched.constData(), IN_CREATE), 0);
+        const pid_t child = inChild([&] { return save(at) ? 0 : 4; });
+        ASSERT_GT(child, 0);
+        for (bool begun = false; !begun;) {
+            pollfd wait{watch, POLLIN, 0};
+            ASSERT_EQ(::poll(&wait, 1, 10000), 1) << "the rename did not begin";
+            alignas(inotify_event) char events[4096];
+            const ssize_t size = ::read(watch, events, sizeof events);
+            for (ssize_t i = 0; i < size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + i);
+                begun = begun || (event->len && qstrcmp(event->name, ".kite-rename-journal") == 0);
+                i += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        ::usleep(useconds_t(QRandomGenerator::global()->bounded(saveMicroseconds)));
+        ::kill(child, SIGKILL);
+        ::close(watch);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) || WEXITSTATUS(status) == 0) << status;
+
+        // Where the kill landed, as the disk shows it.
+        const bool moved = !QFileInfo::exists(folder(at));
+        const QString now = folder(moved ? 1 - at : at);
+        const QByteArray journal = TempLevels::readAll(now + u"/.kite-rename-journal"_s);
+        int renamed = 0;
+        for (const QString& name : TempLevels::entries(now))
+            renamed += name.startsWith(names[1 - at] + u'.');
+        const bool whole = journal.endsWith("\nend\n");
+        const char* where = !moved ? (whole ? "journal written, folder not renamed"
+                                            : "journal being written")
+                            : journal.isEmpty()   ? "rename done"
+                            : renamed == 0        ? "folder renamed, no file yet"
+                            : renamed < fileCount ? "folder renamed, part of the files"
+                                                  : "every file renamed, journal not removed";
+        ++landed[where];
+        const bool unfinished = moved ? !journal.isEmpty() && renamed < fileCount : whole;
+
+        editor.prompts.questionAnswers = {true};
+        const QString said = editor.pick(now);
+        EXPECT_EQ(editor.prompts.questions.size(), unfinished ? 1 : 0) << where;
+        EXPECT_TRUE(!unfinished || holds(said, u"No Errors Encountered"_s)) << where;
+        editor.prompts.questions.clear();
+        if (!QFileInfo::exists(folder(1 - at))) { // nothing was renamed: the user saves again
+            editor.field(u"txtFolder"_s)->setText(names[1 - at]);
+            EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s)) << where;
+        }
+        const QStringList wrong = problems(1 - at);
+        EXPECT_EQ(wrong, QStringList()) << where;
+        for (const QString& problem : wrong)
+            ++(problem.startsWith(u"lost: "_s) ? losses : leftovers);
+        EXPECT_TRUE(editor.window->findChild<QPushButton*>(u"cmdSave"_s)->isEnabled()) << where;
+    }
+    std::string tally;
+    for (const auto& [where, count] : landed)
+        tally += "; " + where + ": " + std::to_string(count);
+    std::printf("kill test: %d rounds of a %d-file rename%s; leftovers: %d; files lost: %d\n",
+                rounds, fileCount, tally.c_str(), leftovers, losses);
+}
+
+// A damaged file, and files whose settings table no write could go into: a table without the
+// unique key, or a view of that name.
+TEST_F(BadInput, damagedOrUnwritableSettings_areKeptAsideAndTheEditorStartsFresh)
+{
+    const char* const kinds[] = {
+        nullptr, "DROP TABLE settings; CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, "
+                 "section, key, value)",
+        "ALTER TABLE settings RENAME TO t; CREATE VIEW settings AS SELECT * FROM t"};
+    for (const char* sql : kinds) {
+        SCOPED_TRACE(sql ? sql : "damaged");
+        const QString path = earlierSettings(), folder = QFileInfo(path).path();
+        sqlite3* db = nullptr;
+        ASSERT_TRUE(sql ? sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
+                              && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK
+                        : writeBytes(path, QByteArray("SQLite format 3\0", 16)
+                                               + QByteArray(8176, '\xa5')));
+        sqlite3_close(db);
+        const QByteArray bad = TempLevels::readAll(path);
+        settings::SqliteStore store(path);
+        EditorUnderTest editor(store, levels);
+        // The bad bytes are kept, under the name the notice gives.
+        const QStringList kept = QDir(folder).entryList({u"settings.sqlite.*[^l]"_s}); // no journal
+        ASSERT_EQ(kept.size(), 1) << TempLevels::entries(folder).join(u", "_s).toStdString();
+        EXPECT_TRUE(holds(store.recoveryNotice(), folder + u'/' + kept.first()));
+        EXPECT_EQ(TempLevels::readAll(folder + u'/' + kept.first()), bad);
+        // The fresh file takes new settings and keeps them for the next run.
+        editor.prompts.inputAnswers = {u"mine"_s};
+        editor.press(u"cmdAddRename"_s, editor.options());
+        EXPECT_EQ(editor.press(u"cmdOK"_s, editor.options()), QString());
+        EXPECT_TRUE(stored(path, u"Renaming"_s, u"Extentions"_s).endsWith(u";mine"_s));
+        editor.window.reset();
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+    }
 }
 
 TEST_F(BadInput, lockedSettings_okSaysSoAndNeverSavesOverWhatItCouldNotRead)

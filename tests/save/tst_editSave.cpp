@@ -3,6 +3,8 @@
 
 #include "save/Rename.h"
 #include "save/SaveFakes.h"
+#include "save/renameJournal.h"
+#include "save/trackRename.h"
 #include "support/TempTrack.h"
 
 #include <QElapsedTimer>
@@ -224,6 +226,177 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
         EXPECT_EQ(folders.openRequests, QStringList{where});
         EXPECT_EQ(state.fileLoaded, infoFile == where + u'/' + where.section(u'/', -1) + s(".inf"));
     }
+}
+
+// A rename stopped at any step is found from either name of the folder and finished, nothing
+// replaced; until then neither a second rename nor New can bury the track's own files.
+TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
+{
+    const QStringList files =
+        words("toytrack.inf toytrack.w toytrack.ta- toytracka.bmp readme.txt");
+    const QString journal = s(".kite-rename-journal");
+    // stop: after which step the rename stopped (0: its journal written, 1: the folder renamed,
+    // 1 + n: n track files renamed too); folder: the name it was given by hand since, if any.
+    // taken: a file of the new name already there ("linked": the same file, as a rename through
+    // a hard link leaves it when cut short). renamed: the files with the new name at the end.
+    struct Case { const char* name; int stop; const char *taken = "", *folder = "",
+                  *renamed = "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", *error = "";
+                  int left = 4; };
+    const Case cases[] = {
+        {"journalOnly", 0},
+        {"folderOnly", 1},
+        {"twoFiles", 3, "", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 2},
+        {"nameTaken", 1, "mytrack.w", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp "
+         "toytrack.w", "Runtime Error '17': 'toytrack.w' kept the old name"},
+        {"linked", 2, "linked", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 3},
+        {"renamedByHand", 1, "", "histrack", "histrack.inf histrack.w histrack.ta- "
+         "histracka.bmp"},
+        {"otherFolderOfTheNewName", 0, "", "", "", "Runtime Error '17': File exists"},
+    };
+    for (const Case& test : cases) {
+        sub = s(test.name) + u'/';
+        SCOPED_TRACE(test.name);
+        const QString old = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+        for (const QString& name : files.mid(1))
+            levels.writeFile(sub + s("toytrack/") + name, name.toLatin1());
+        // The steps a save takes, up to where it stopped.
+        ASSERT_EQ(edit::RenameJournal(old, rename, s("toytrack"), s("mytrack")).error(),
+                  std::nullopt); // and stopped there: the journal stays
+        QString folder = old;
+        if (test.stop >= 1) {
+            folder = in(s(*test.folder ? test.folder : "mytrack"));
+            ASSERT_EQ(edit::renameNoReplace(old, folder), std::nullopt);
+        }
+        int step = 1;
+        const auto renameOne = [&](const QString& from, const QString& to) {
+            if (QFile::exists(folder + u'/' + from) && ++step <= test.stop) {
+                EXPECT_EQ(edit::renameNoReplace(folder + u'/' + from, folder + u'/' + to),
+                          std::nullopt);
+            }
+        };
+        edit::forEachTrackFile(rename, s("toytrack"), s("mytrack"), renameOne);
+        const QString taken = folder + s("/mytrack.w");
+        if (s(test.taken) == s("linked"))
+            ASSERT_EQ(::link(qPrintable(folder + s("/toytrack.w")), qPrintable(taken)), 0);
+        else if (*test.taken)
+            levels.writeFile(sub + folder.section(u'/', -1) + s("/mytrack.w"), "theirs");
+        if (s(test.name) == s("otherFolderOfTheNewName"))
+            levels.makeFolder(sub + s("mytrack"));
+        const QStringList before = TempLevels::entries(folder);
+
+        // Until finished, no second rename and no New; where the track loads, Save writes it
+        // in place.
+        folders.selected = folders.open = folder;
+        const QString infoFile = folder + (test.stop >= 2 ? s("/mytrack.inf") : s("/toytrack.inf"));
+        ASSERT_EQ(edit::loadTrack(state, view, folder), QString());
+        if (state.fileLoaded) {
+            EXPECT_TRUE(save(s("other")).errors.contains(s("not finished")));
+        }
+        EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("not finished")));
+        EXPECT_EQ(TempLevels::entries(folder), before);
+        EXPECT_TRUE(!QFileInfo::exists(in(s("other"))) && edit::isHalfRenamed(folder));
+        const QByteArray info = TempLevels::readAll(infoFile);
+        ASSERT_FALSE(info.isEmpty());
+
+        const std::optional<edit::InterruptedRename> found = edit::findInterruptedRename(folder);
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(std::tuple(found->folderRenamed, found->filesLeft, found->newName.toStdString()),
+                  std::tuple(test.stop >= 1, test.left, std::string(*test.folder ? test.folder
+                                                                                 : "mytrack")));
+        EXPECT_TRUE(found->offer().contains(s("'toytrack' to '") + found->newName + u'\''));
+        const edit::SaveResult finished = edit::finishRename(folders, *found);
+        EXPECT_TRUE(*test.error ? finished.errors.startsWith(s(test.error))
+                                : finished.errors.isEmpty()) << finished.message().toStdString();
+
+        // Where it ended: every file there whole, the journal gone once nothing more can be done.
+        const QString now = *test.renamed ? in(s(test.renamed).section(u'.', 0, 0)) : old;
+        QStringList expected = words(*test.renamed ? test.renamed : "") << s("readme.txt");
+        if (!*test.renamed)
+            expected = files + QStringList{journal};
+        expected.sort();
+        EXPECT_EQ(TempLevels::entries(now), expected);
+        const QString nowName = now.section(u'/', -1);
+        EXPECT_EQ(TempLevels::readAll(now + u'/' + nowName + s(".inf")), info);
+        for (const QString& file : files.mid(1)) {
+            const QString there = now + u'/' + QString(file).replace(s("toytrack"), nowName);
+            const QString kept = now + u'/' + file;
+            EXPECT_EQ(TempLevels::readAll(QFileInfo::exists(kept) ? kept : there), file.toLatin1());
+        }
+        if (*test.taken && s(test.taken) != s("linked")) {
+            EXPECT_EQ(TempLevels::readAll(now + s("/mytrack.w")), "theirs");
+        }
+        EXPECT_EQ(folders.selected, now);
+        EXPECT_EQ(edit::isHalfRenamed(now), !*test.renamed);
+        EXPECT_EQ(edit::findInterruptedRename(now).has_value(), !*test.renamed);
+    }
+}
+
+// A journal cut short while it was written (nothing was renamed after it), or one whose rename
+// is done, is no interrupted rename: it goes, and nothing else moves.
+TEST_F(SaveTest, journalCutShortOrRenameDone_isRemovedQuietly)
+{
+    for (const int stop : {1, 2, 9999}) { // bytes of the journal left, or all files renamed
+        sub = QString::number(stop) + u'/';
+        SCOPED_TRACE(stop);
+        const QString old = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+        levels.writeFile(sub + s("toytrack/toytrack.w"), "w");
+        ASSERT_EQ(edit::RenameJournal(old, rename, s("toytrack"), s("mytrack")).error(),
+                  std::nullopt);
+        QString folder = old;
+        const QString journal = folder + s("/.kite-rename-journal");
+        if (stop < 9999) {
+            ASSERT_TRUE(QFile(journal).resize(stop * 12));
+        } else {
+            folder = in(s("mytrack"));
+            ASSERT_EQ(edit::renameNoReplace(old, folder), std::nullopt);
+            for (const char* file : {"inf", "w"})
+                ASSERT_EQ(edit::renameNoReplace(folder + s("/toytrack.") + s(file),
+                                                folder + s("/mytrack.") + s(file)), std::nullopt);
+        }
+        const QStringList before = TempLevels::entries(folder);
+        EXPECT_FALSE(edit::findInterruptedRename(folder).has_value());
+        EXPECT_TRUE(before.contains(s(".kite-rename-journal")));
+        QStringList after = before;
+        after.removeAll(s(".kite-rename-journal"));
+        EXPECT_EQ(TempLevels::entries(folder), after);
+    }
+}
+
+// While another editor renames the track, its journal is held: opening the track offers and
+// removes nothing, and neither a second rename, New nor a second finisher starts.
+TEST_F(SaveTest, renameInProgress_isLeftToTheEditorRunningIt)
+{
+    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+    const edit::RenameJournal running(folder, rename, s("toytrack"), s("mytrack"));
+    ASSERT_EQ(running.error(), std::nullopt);
+    const QStringList before = TempLevels::entries(folder);
+    EXPECT_FALSE(edit::findInterruptedRename(folder).has_value());
+    EXPECT_TRUE(edit::isHalfRenamed(folder));
+    EXPECT_TRUE(save(s("mytrack")).errors.contains(s("not finished")));
+    EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("not finished")));
+    EXPECT_EQ(edit::RenameJournal(folder).error().value_or(edit::FileError{}).code, EALREADY);
+    EXPECT_EQ(TempLevels::entries(folder), before);
+    EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
+}
+
+// A track folder that cannot take the journal (read-only to the user, in a levels folder that is
+// not) is not renamed at all: before, the folder moved and every file kept its old name.
+TEST_F(SaveTest, renameOfAReadOnlyTrackFolder_isRefusedBeforeAnythingMoves)
+{
+    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
+    levels.writeFile(s("toytrack/toytrack.w"), "w");
+    ASSERT_EQ(chmodPath(levels.path(), 0777) | chmodPath(folder, 0555), 0);
+    const QStringList before = TempLevels::entries(folder);
+    {
+        const AsOrdinaryUser user;
+        if (!user.active())
+            GTEST_SKIP() << "running as root without a way to give up the privilege";
+        EXPECT_TRUE(save(s("mytrack")).errors.endsWith(
+            s("Runtime Error '13': Permission denied\r\n")));
+    }
+    chmodPath(folder, 0755);
+    EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
+    EXPECT_EQ(TempLevels::entries(folder), before);
 }
 
 // New writes the template only where the name is free: never over what holds it, a hidden

@@ -52,15 +52,26 @@ TEST(Store, orderCaseAndMissingEntries_alikeInEveryStore)
     }
 }
 
-// A text file, a damaged database or another program's database at the settings path is
-// moved aside under a name that says so, the user is told, and a fresh store keeps new
-// values for the next run.
+// A text file, a damaged database, another program's database, or a settings table that no
+// write could go into, at the settings path is moved aside under a name that says so, the
+// user is told, and a fresh store keeps new values for the next run.
 TEST(SqliteStore, damagedOrForeignFile_isMovedAside_freshStoreUsed_userTold)
 {
     const std::tuple<const char*, const char*, QByteArray, qint64, const char*> cases[] = {
         {"text", nullptr, "[Renaming]\r\nExtentions=w\r\n", 0, "*.corrupt-*"},
         {"torn", "CREATE TABLE t AS SELECT zeroblob(9e3)", QByteArray(9, 'x'), 4096, "*.corrupt-*"},
         {"foreign", "CREATE TABLE settings (name, data)", {}, 0, "*.unrecognised-*"},
+        // The right column names, but every write would fail: no unique key for a write to
+        // update, a key on other columns, a row id that is not seq, or no table at all.
+        {"noUniqueKey", "CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, section, key, "
+                        "value)", {}, 0, "*.unrecognised-*"},
+        {"keyOnTwoColumns", "CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, section, key, "
+                            "value, UNIQUE (app, key))", {}, 0, "*.unrecognised-*"},
+        {"seqNotTheRowId", "CREATE TABLE settings (seq INTEGER NOT NULL, app, section, key, "
+                           "value, UNIQUE (app, section, key))", {}, 0, "*.unrecognised-*"},
+        {"view", "CREATE TABLE t (seq INTEGER PRIMARY KEY, app, section, key, value, "
+                 "UNIQUE (app, section, key)); CREATE VIEW Settings AS SELECT * FROM t",
+         {}, 0, "*.unrecognised-*"},
     };
     for (const auto& [name, sql, bytes, at, glob] : cases) {
         SCOPED_TRACE(name);
