@@ -69,6 +69,7 @@ bool sameEntry(const QByteArray& first, const QByteArray& second)
     return ::lstat(first.constData(), &a) == 0 && ::lstat(second.constData(), &b) == 0
            && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
 // The path with every link and "." or ".." in it resolved; the file must exist.
 std::variant<QByteArray, FileError> realPath(const QByteArray& path)
 {

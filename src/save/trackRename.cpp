@@ -55,10 +55,16 @@ QString renameTrackFiles(const Rename::Settings& rename, const QString& folder,
     QString errors;
     forEachTrackFile(rename, oldName, newName, [&](const QString& oldFile, const QString& newFile) {
         const QString from = folder + slash + (oldFile == oldInfoFile ? infoFileHas : oldFile);
-        if (const std::optional<FileError> out =
-                linkLeadingOut(folder, from, QStringLiteral("it was not renamed"))) {
-            errors += errorLine(*out);
+        // Most names of the list are not in the folder; only what is there needs a look.
+        struct stat entry {};
+        if (::lstat(QFile::encodeName(from).constData(), &entry) != 0)
             return;
+        if (S_ISLNK(entry.st_mode)) {
+            if (const std::optional<FileError> out =
+                    linkLeadingOut(folder, from, QStringLiteral("it was not renamed"))) {
+                errors += errorLine(*out);
+                return;
+            }
         }
         if (!renameNoReplace(from, folder + slash + newFile) && newFile == infoFile)
             *infoFileNow = folder + slash + newFile;

@@ -71,6 +71,11 @@ std::function<bool()> lockedByAnother(const QString& path)
 
 // A track's info file that is no info file, or a save the file system or the name refuses.
 rlimit normalLimit{};
+bool limitFileSize()
+{
+    const rlimit small{8192, ::getrlimit(RLIMIT_FSIZE, &normalLimit) ? 0 : normalLimit.rlim_max};
+    return ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+}
 struct Trouble
 {
     const char* name;
@@ -146,8 +151,13 @@ const Trouble troubles[] = {
      }},
     // Files may not grow past a few kilobytes: writes fail (EFBIG) as on a full disk.
     {.name = "diskFull", .messageHolds = "File too large", .breakIt = [](auto&) {
-         const rlimit small{8192, ::getrlimit(RLIMIT_FSIZE, &normalLimit) ? 0 : normalLimit.rlim_max};
-         return ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+         return limitFileSize();
+     }, .mendIt = [](auto&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }},
+    // The same for a file with a second hard link, which is written in place.
+    {.name = "diskFullWritingInPlace", .messageHolds = "File too large", .breakIt = [](auto& info) {
+         const QByteArray path = QFile::encodeName(info);
+         return ::link(path.constData(), QByteArray(path + ".link").constData()) == 0
+                && limitFileSize();
      }, .mendIt = [](auto&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }},
     {.name = "folderNameWithSeparator", .messageHolds = "Invalid folder name", .folderName = u"a/b"_s},
     {.name = "folderNameDotDot", .messageHolds = "Invalid folder name", .folderName = u".."_s},
