@@ -256,10 +256,10 @@ struct KillTest : SaveTest
 {
     edit::State documents[2];
     QByteArray bytes[2];
-    int spread = 0; // microseconds: about four saves, however fast or slow the disk is
+    int spread = 0; // microseconds: as long as `saves` saves, however fast or slow the disk is
     QString file;
 
-    void prepare(const QByteArray& line, int lines)
+    void prepare(const QByteArray& line, int lines, int saves)
     {
         file = pick(s("toytrack"), line.repeated(lines), "") + s("/toytrack.inf");
         QElapsedTimer timer;
@@ -269,7 +269,7 @@ struct KillTest : SaveTest
             ASSERT_EQ(save(s("toytrack")).errors, QString());
             bytes[i] = TempLevels::readAll(file);
         }
-        spread = int(qMax<qint64>(2000, timer.nsecsElapsed() / 500));
+        spread = int(qMax<qint64>(2000, timer.nsecsElapsed() / 2000 * saves));
     }
     // One round; false when the child did not die of the kill.
     bool saveUntilKilled()
@@ -302,7 +302,7 @@ struct KillTest : SaveTest
 // Every kill leaves one of the two documents whole.
 TEST_F(KillTest, killedWhileSaving_leavesWholeOldOrNewFile)
 {
-    prepare("TAG value ; note\r\n", 3000);
+    prepare("TAG value ; note\r\n", 3000, 4);
     int seen[2] = {0, 0};
     for (int round = 0; round < 500 && (round < 60 || seen[0] < 3 || seen[1] < 3); ++round) {
         ASSERT_TRUE(saveUntilKilled());
@@ -317,7 +317,7 @@ TEST_F(KillTest, killedWhileSaving_leavesWholeOldOrNewFile)
 // the track folder is counted; the next save of the folder leaves nothing but the info file.
 TEST_F(KillTest, killedWhileSaving_leavesNothingOnceTheFolderIsSavedAgain)
 {
-    prepare("TAG value ; note\r\n", 50000);
+    prepare("TAG value ; note\r\n", 50000, 2);
     const QString folder = in(s("toytrack"));
     const QStringList alone{s("toytrack.inf")};
     int rounds = 0, leftAfterKill = 0, leftAfterNextSave = 0;
