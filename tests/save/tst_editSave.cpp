@@ -12,11 +12,15 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstddef>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <fcntl.h>
 #include <iostream>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 // Failure messages show texts, not bytes.
@@ -250,6 +254,24 @@ TEST_F(SaveTest, infoFileInOtherLetterCase_isTheTracksWhenItIsTheOnlyOne)
     }
 }
 
+// Makes openat() in this process fail with EOPNOTSUPP for O_TMPFILE, as it does on file
+// systems without unnamed files.
+bool refuseUnnamedFiles()
+{
+    const __u32 unnamed = O_TMPFILE & ~O_DIRECTORY;
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])), // the flags
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, unnamed, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+           && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
 // Killing saves: two documents of a track made of `line` repeated, saved once each here (their
 // files in `bytes`) and then in turn by a child until it is killed at a random moment.
 struct KillTest : SaveTest
@@ -271,8 +293,9 @@ struct KillTest : SaveTest
         }
         spread = int(qMax<qint64>(2000, timer.nsecsElapsed() / 2000 * saves));
     }
-    // One round; false when the child did not die of the kill.
-    bool saveUntilKilled()
+    // One round; false when the child did not die of the kill. Without unnamed files the
+    // child saves as on a file system that has none (open() refuses O_TMPFILE).
+    bool saveUntilKilled(bool unnamedFiles = true)
     {
         const pid_t parentId = ::getpid();
         const pid_t child = ::fork();
@@ -280,6 +303,8 @@ struct KillTest : SaveTest
             return false; // never kill(-1)
         if (child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (!unnamedFiles && !refuseUnnamedFiles())
+                ::_exit(2);
             for (int i = 0; ::getppid() == parentId; ++i) {
                 state = documents[i % 2];
                 save(s("toytrack"));
@@ -313,26 +338,30 @@ TEST_F(KillTest, killedWhileSaving_leavesWholeOldOrNewFile)
     EXPECT_TRUE(seen[0] >= 3 && seen[1] >= 3) << "kills among saves " << seen[0] << "/" << seen[1];
 }
 
-// A large file, so that most kills land while it is being written. Whatever a kill leaves in
-// the track folder is counted; the next save of the folder leaves nothing but the info file.
+// A large file, so that most kills land while it is being written. Every other round the
+// child saves as on a file system without unnamed files, where its new file has a hidden name
+// from the start. Whatever a kill leaves in the track folder is counted; the next save of the
+// folder leaves nothing but the info file.
 TEST_F(KillTest, killedWhileSaving_leavesNothingOnceTheFolderIsSavedAgain)
 {
     prepare("TAG value ; note\r\n", 50000, 2);
     const QString folder = in(s("toytrack"));
     const QStringList alone{s("toytrack.inf")};
-    int rounds = 0, leftAfterKill = 0, leftAfterNextSave = 0;
+    int rounds = 0, leftAfterKill[2] = {0, 0}, leftAfterNextSave = 0;
     for (; rounds < 200; ++rounds) {
-        ASSERT_TRUE(saveUntilKilled());
+        const int unnamed = rounds % 2;
+        ASSERT_TRUE(saveUntilKilled(unnamed)) << rounds;
         ASSERT_GE(whole(), 0) << rounds;
-        leftAfterKill += TempLevels::entries(folder) != alone;
+        leftAfterKill[unnamed] += TempLevels::entries(folder) != alone;
         state = documents[rounds % 2];
         ASSERT_EQ(save(s("toytrack")).errors, QString());
         const QStringList after = TempLevels::entries(folder);
         leftAfterNextSave += after != alone;
         EXPECT_EQ(after, alone) << rounds;
     }
-    std::cout << "[ tally    ] " << rounds << " kills: " << leftAfterKill
-              << " left a file in the folder, " << leftAfterNextSave
+    std::cout << "[ tally    ] " << rounds << " kills: " << leftAfterKill[1] << " of "
+              << rounds / 2 << " left a file in the folder, " << leftAfterKill[0] << " of "
+              << rounds / 2 << " without unnamed files; " << leftAfterNextSave
               << " still after the next save\n";
     EXPECT_EQ(leftAfterNextSave, 0);
 }
