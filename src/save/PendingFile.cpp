@@ -21,6 +21,8 @@ constexpr const char* disposable[] = {"save", "new"};
 // Whether a name is one that temporaryName gives for a disposable purpose.
 bool isLeftoverName(const char* name)
 {
+    if (std::strncmp(name, ".kite-", 6) != 0) // a track folder may hold thousands of files
+        return false;
     for (const char* purpose : disposable) {
         const QByteArray prefix = QByteArray(".kite-") + purpose + '-';
         const QByteArray entry(name);
