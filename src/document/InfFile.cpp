@@ -3,11 +3,16 @@
 #include "util/fso.h"
 #include "util/misc.h"
 
+#include <QDirIterator>
+#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace edit {
 
@@ -22,6 +27,45 @@ QString infoFilePath(const QString& folderPath)
 {
     return fso::fixPath(folderPath, false) + fso::separator() + folderName(folderPath)
         + QStringLiteral(".inf");
+}
+
+QStringList infoFileCaseVariants(const QString& folderPath)
+{
+    const QString name = folderName(folderPath) + QStringLiteral(".inf");
+    QStringList variants;
+    QDirIterator entries(fso::fixPath(folderPath, false),
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QString entry = entries.fileName();
+        if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0)
+            variants.append(entry);
+    }
+    std::sort(variants.begin(), variants.end());
+    return variants;
+}
+
+InfoFileLookup findInfoFile(const QString& folderPath)
+{
+    const QString path = infoFilePath(folderPath);
+    // Whatever has the name itself (a folder, a link leading nowhere) is what the game finds.
+    struct stat entry {};
+    if (::lstat(QFile::encodeName(path).constData(), &entry) == 0 || errno != ENOENT)
+        return {path, {}};
+    const QString folder = path.left(path.lastIndexOf(fso::separator()) + 1);
+    QStringList files;
+    for (const QString& name : infoFileCaseVariants(folderPath)) {
+        QString probe = folder + name; // an ordinary, not hidden file, as the info file must be
+        if (fso::pathExists(probe, 0))
+            files.append(name);
+    }
+    if (files.size() == 1)
+        return {folder + files.first(), {}};
+    if (files.isEmpty())
+        return {path, {}};
+    return {path, QStringLiteral("The info file \"%1\" is ambiguous: \"%2\" differ from its name "
+                                 "only in letter case.")
+                      .arg(path, files.join(QStringLiteral("\", \"")))};
 }
 
 namespace {

@@ -22,6 +22,20 @@ QString folderName(const QString& folderPath);
 // <folder>/<folder name>.inf for a folder path; "/" and trailing separators accepted.
 QString infoFilePath(const QString& folderPath);
 
+// The names of the folder's entries that differ from <folder name>.inf only in letter case,
+// as files copied from a system that ignores letter case may be named; sorted.
+QStringList infoFileCaseVariants(const QString& folderPath);
+
+struct InfoFileLookup
+{
+    QString path;      // the info file to load and save
+    QString ambiguity; // when not empty, why there is none: which files could be it
+};
+// Where a folder's info file is: infoFilePath, or where nothing has that name, the one
+// ordinary file whose name differs from it only in letter case. Two or more such files leave
+// the usual path, and say which they are.
+InfoFileLookup findInfoFile(const QString& folderPath);
+
 Encoding detectEncoding(const QByteArray& bytes);
 QString decode(const QByteArray& bytes, Encoding encoding);
 

@@ -105,13 +105,19 @@ QString loadTrack(State& state, EditorView& view, const QString& folderPath)
     // handlers from writing back, on every way out of this function.
     const QScopedValueRollback<bool> guard(state.loading, true);
 
-    const QString path = infoFilePath(folderPath);
+    const InfoFileLookup info = findInfoFile(folderPath);
+    const QString& path = info.path;
     // The document is emptied before the file is looked for, so a failed load leaves none.
     state.tagList = TagList();
     state.fileLoaded = false;
     state.encoding = Encoding::Windows1252;
     view.clearRows();
 
+    // Loading one of them at random would let Save write the track into the wrong one.
+    if (!info.ambiguity.isEmpty()) {
+        clearEditors(state, view);
+        return info.ambiguity + QStringLiteral(" None of them was loaded.");
+    }
     QString probe = path;
     if (!fso::pathExists(probe, 0)) {
         clearEditors(state, view);
@@ -137,9 +143,10 @@ QString reloadTrack(State& state, EditorView& view, const QString& folderPath,
                     const QByteArray& bytes)
 {
     // What loadTrack would not find, or would refuse, it handles itself.
-    const QString path = infoFilePath(folderPath);
-    QString probe = path;
-    if (!fso::pathExists(probe, 0) || !unloadable(path, bytes).isEmpty())
+    const InfoFileLookup info = findInfoFile(folderPath);
+    QString probe = info.path;
+    if (!info.ambiguity.isEmpty() || !fso::pathExists(probe, 0)
+        || !unloadable(info.path, bytes).isEmpty())
         return loadTrack(state, view, folderPath);
 
     const QScopedValueRollback<bool> guard(state.loading, true);

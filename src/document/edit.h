@@ -36,10 +36,10 @@ inline constexpr std::array<int, sliderCount> sliderMaximum = {20000, 20000, 100
 inline constexpr int numericCount = 2;
 inline constexpr std::array<const char*, numericCount> numericTags = {"vertfogstart", "vertfogend"};
 
-// Loads the track of a folder: derives <folder>/<name>.inf, replaces the document and the
-// attribute list rows, and fills the editors (or empties them when there is no info file).
-// Returns empty text, or the reason when the file exists but could not be read; the
-// document is then empty and fileLoaded false.
+// Loads the track of a folder: finds its info file (findInfoFile), replaces the document and
+// the attribute list rows, and fills the editors (or empties them when there is no info file).
+// Returns empty text, or the reason when the file exists but could not be read, or which
+// files could be it; the document is then empty and fileLoaded false.
 QString loadTrack(State& state, EditorView& view, const QString& folderPath);
 // loadTrack for a folder whose info file was just written with `bytes`: the same document,
 // rows and editors, without reading the file back. When the new document has the labels of

@@ -1,6 +1,7 @@
 #include "save/editSave.h"
 
 #include "document/InfFile.h"
+#include "save/PendingFile.h"
 #include "save/fileOps.h"
 #include "save/renameJournal.h"
 #include "save/trackRename.h"
@@ -35,11 +36,12 @@ QString lastComponent(QString path)
     return slashAt < 0 ? QString() : path.mid(slashAt + 1);
 }
 
-// A name typed into the folder field must stay one folder inside the parent folder.
+// A name typed into the folder field must stay one folder inside the parent folder, and one
+// that is listed: a name beginning with "." (".", ".." too) is hidden, and its track with it.
 bool isUsableFolderName(const QString& name)
 {
-    return !name.isEmpty() && name != QStringLiteral(".") && name != QStringLiteral("..")
-           && !name.contains(slash) && !name.contains(QChar(0));
+    return !name.isEmpty() && !name.startsWith(QLatin1Char('.')) && !name.contains(slash)
+           && !name.contains(QChar(0));
 }
 
 QString printableName(QString name)
@@ -71,18 +73,23 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
     fillEditors(state, view);
 
     const QString oldFolder = parent + oldName;
-    const QString infoFile = oldFolder + slash + oldName + QStringLiteral(".inf");
+    InfoFileLookup found{oldFolder + slash + oldName + QStringLiteral(".inf"), {}};
+    if (!oldName.isEmpty())
+        found = findInfoFile(oldFolder);
+    const QString infoFile = found.path;
     bool written = false;
     QByteArray writtenBytes;
     if (oldName.isEmpty()) {
         fail({EINVAL, QStringLiteral("No track folder is selected")});
+    } else if (!found.ambiguity.isEmpty()) {
+        fail({EINVAL, found.ambiguity + QStringLiteral(" Nothing was written.")});
     } else {
         const EncodeResult encoded = encodeDocument(state.tagList, state.encoding);
         if (!encoded.ok) {
             // A substitute character would silently change the value; keep the old file.
             fail({EILSEQ, encoded.error});
         } else if (const std::optional<FileError> error =
-                       writeFileAtomically(infoFile, encoded.bytes)) {
+                       writeTrackFile(oldFolder, infoFile, encoded.bytes)) {
             fail(*error);
         } else {
             written = true;
@@ -130,9 +137,10 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
                 fail(*error);
             } else {
                 trackFolder = newFolder;
-                infoFileNow = newFolder + slash + oldName + QStringLiteral(".inf");
+                infoFileNow = newFolder + infoFile.mid(oldFolder.size());
                 if (journal) {
-                    renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
+                    result.errors +=
+                        renameTrackFiles(rename, newFolder, oldName, newFolderName, &infoFileNow);
                     journal->remove(newFolder);
                     renameLines += carriageReturn
                                    + QStringLiteral("Renamed selected file types in '")
@@ -157,9 +165,9 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
         // Where the file is still the one just written, what it holds is known: the reload
         // parses those bytes rather than reading them back, and changes only the rows whose
         // text the file changed.
-        const QString loadError = trackFolder == oldFolder && infoFilePath(selected) == infoFile
-                                      ? reloadTrack(state, view, selected, writtenBytes)
-                                      : loadTrack(state, view, selected);
+        const bool same = trackFolder == oldFolder && findInfoFile(selected).path == infoFile;
+        const QString loadError = same ? reloadTrack(state, view, selected, writtenBytes)
+                                       : loadTrack(state, view, selected);
         if (!loadError.isEmpty())
             fail({EIO, loadError});
     } else {
@@ -180,20 +188,23 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
     if (isHalfRenamed(folder))
         return failure({EALREADY, QStringLiteral("a rename of this track is not finished; "
                                                  "open the track again to finish it")});
+    // Such a file may be this track's info file, copied from a system that ignores letter
+    // case; a second one beside it would leave the track with two.
+    if (const QStringList variants = infoFileCaseVariants(folder); !variants.isEmpty())
+        return failure({EEXIST, qt_error_string(EEXIST) + QStringLiteral(" in other letter case: '")
+                                    + variants.join(QStringLiteral("', '")) + QStringLiteral("'")});
     const QByteArray target = QFile::encodeName(path);
-    // Written in full under a free name first, then moved to a name that must still be
-    // free: an existing file (a hidden one too) is never truncated, and no half-written
-    // info file ever appears.
-    const std::variant<QByteArray, FileError> written =
-        writeTemporary(folderOf(target), "new", newFileTemplate(), nullptr);
-    if (const FileError* error = std::get_if<FileError>(&written))
+    removeLeftovers(folderOf(target));
+    // Written in full before it gets its name, which must still be free: an existing file (a
+    // hidden one too) is never truncated, and no half-written info file ever appears.
+    PendingFile file(folderOf(target), "new");
+    std::optional<FileError> error = file.create();
+    if (!error)
+        error = file.write(newFileTemplate());
+    if (!error)
+        error = file.linkAs(target);
+    if (error)
         return failure(*error);
-    const QByteArray temporary = std::get<QByteArray>(written);
-    if (const std::optional<FileError> renameError =
-            renameNoReplace(QFile::decodeName(temporary), path)) {
-        ::unlink(temporary.constData());
-        return failure(*renameError);
-    }
     return loadTrack(state, view, folder);
 }
 

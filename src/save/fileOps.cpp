@@ -1,5 +1,7 @@
 #include "save/fileOps.h"
 
+#include "save/PendingFile.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtGlobal>
@@ -7,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,14 +22,6 @@ namespace edit {
 namespace {
 
 const QString crlf = QStringLiteral("\r\n");
-
-// Hidden, short and unique: a name the loader never mistakes for an info file, and one
-// that stays within the file system's name limit whatever the info file is called.
-QByteArray temporaryName(const QByteArray& folder, const char* purpose)
-{
-    const quint64 random = QRandomGenerator::global()->generate64();
-    return folder + "/.kite-" + purpose + '-' + QByteArray::number(random, 16) + ".tmp";
-}
 
 // Follows symbolic links so that saving replaces the file a link points to, not the link.
 // A link to a file that does not exist yet yields that file's path.
@@ -53,23 +48,6 @@ std::variant<QByteArray, FileError> followLinks(QByteArray path)
     return errnoError(ELOOP);
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 // One rename attempt that never replaces the target; 0 or the errno of the failure.
 int renameOnce(const QByteArray& from, const QByteArray& to)
 {
@@ -91,11 +69,99 @@ bool sameEntry(const QByteArray& first, const QByteArray& second)
     return ::lstat(first.constData(), &a) == 0 && ::lstat(second.constData(), &b) == 0
            && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// The path with every link and "." or ".." in it resolved; the file must exist.
+std::variant<QByteArray, FileError> realPath(const QByteArray& path)
+{
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return errnoError(errno);
+    const QByteArray result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// All of the file from its start; false when it could not be read.
+bool readAll(int fd, QByteArray& bytes)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::pread(fd, buffer, sizeof buffer, off_t(bytes.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes.append(buffer, got);
+    }
+}
+
+// The bytes from the file's start, then the file cut to their length; false with errno set.
+bool overwrite(int fd, const QByteArray& bytes)
+{
+    return ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes)
+           && ::ftruncate(fd, off_t(bytes.size())) == 0;
+}
+
+// Writes over the file itself, which keeps its inode and with it every name, its owner, group
+// and permissions. Room for the new bytes is taken first where the file system can, and when
+// a write fails all the same, the old bytes are written back.
+std::optional<FileError> writeInPlace(const QByteArray& target, const QByteArray& bytes)
+{
+    int fd = ::open(target.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    const bool readable = fd >= 0;
+    if (!readable && errno == EACCES)
+        fd = ::open(target.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errnoError(errno);
+    QByteArray old;
+    const bool restorable = readable && readAll(fd, old);
+    int error = 0;
+    if (bytes.size() > old.size()
+        && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0
+        && errno != EOPNOTSUPP && errno != ENOSYS)
+        error = errno;
+    if (error == 0 && !overwrite(fd, bytes)) {
+        error = errno;
+        if (restorable)
+            overwrite(fd, old);
+    }
+    if (::fsync(fd) != 0 && error == 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error == 0 ? std::nullopt : std::optional<FileError>(errnoError(error));
+}
+
 } // namespace
 
 FileError errnoError(int code)
 {
     return FileError{code, qt_error_string(code)};
+}
+
+QByteArray temporaryName(const QByteArray& folder, const char* purpose)
+{
+    const quint64 random = QRandomGenerator::global()->generate64();
+    return folder + "/.kite-" + purpose + '-' + QByteArray::number(random, 16) + ".tmp";
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
 }
 
 QByteArray folderOf(const QByteArray& path)
@@ -106,38 +172,6 @@ QByteArray folderOf(const QByteArray& path)
     if (slashAt == 0)
         return QByteArrayLiteral("/");
     return path.left(slashAt);
-}
-
-// A new hidden file in the folder holding the bytes, flushed to disk; its path. With
-// `like`, it takes that file's owner and permission bits (as far as the file system lets).
-std::variant<QByteArray, FileError> writeTemporary(const QByteArray& folder, const char* purpose,
-                                                   const QByteArray& bytes,
-                                                   const struct stat* like)
-{
-    QByteArray temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporaryName(folder, purpose);
-        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return errnoError(errno);
-    }
-    if (fd < 0)
-        return errnoError(EEXIST);
-    if (like) {
-        [[maybe_unused]] const int owner = ::fchown(fd, like->st_uid, like->st_gid);
-        [[maybe_unused]] const int mode = ::fchmod(fd, like->st_mode & 07777);
-    }
-    int error = 0;
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.constData());
-        return errnoError(error);
-    }
-    return temporary;
 }
 
 // Why a folder could not be opened, in the file layer's terms.
@@ -160,9 +194,54 @@ QString errorLine(const FileError& error)
            + error.text + crlf;
 }
 
-std::optional<FileError> writeFileAtomically(const QString& path, const QByteArray& bytes)
+std::variant<QByteArray, FileError> resolveWithin(const QString& trackFolder, const QString& path,
+                                                  const QString& refusal)
 {
-    const std::variant<QByteArray, FileError> resolved = followLinks(QFile::encodeName(path));
+    const std::variant<QByteArray, FileError> folder = realPath(QFile::encodeName(trackFolder));
+    if (const FileError* error = std::get_if<FileError>(&folder))
+        return *error;
+    const std::variant<QByteArray, FileError> followed = followLinks(QFile::encodeName(path));
+    if (const FileError* error = std::get_if<FileError>(&followed))
+        return *error;
+    const QByteArray last = std::get<QByteArray>(followed);
+    // The last link may name a file still to be made; its folder must exist all the same.
+    struct stat info {};
+    const bool exists = ::lstat(last.constData(), &info) == 0;
+    if (!exists && errno != ENOENT)
+        return errnoError(errno);
+    const std::variant<QByteArray, FileError> real = realPath(exists ? last : folderOf(last));
+    if (const FileError* error = std::get_if<FileError>(&real))
+        return *error;
+    QByteArray resolved = std::get<QByteArray>(real);
+    if (!exists)
+        resolved += (resolved.endsWith('/') ? "" : "/") + last.mid(last.lastIndexOf('/') + 1);
+    const QByteArray inside = std::get<QByteArray>(folder);
+    if (resolved == inside || resolved.startsWith(inside.endsWith('/') ? inside : inside + '/'))
+        return resolved;
+    return FileError{EPERM, QStringLiteral("'") + path + QStringLiteral("' is a link to '")
+                                + QFile::decodeName(resolved)
+                                + QStringLiteral("', outside the track folder; ") + refusal};
+}
+
+std::optional<FileError> linkLeadingOut(const QString& trackFolder, const QString& path,
+                                        const QString& refusal)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return std::nullopt;
+    const std::variant<QByteArray, FileError> resolved = resolveWithin(trackFolder, path, refusal);
+    const FileError* error = std::get_if<FileError>(&resolved);
+    // A link that leads nowhere (a loop, a missing folder) leads nowhere outside either.
+    if (error && error->code == EPERM)
+        return *error;
+    return std::nullopt;
+}
+
+std::optional<FileError> writeTrackFile(const QString& trackFolder, const QString& path,
+                                        const QByteArray& bytes)
+{
+    const std::variant<QByteArray, FileError> resolved =
+        resolveWithin(trackFolder, path, QStringLiteral("nothing was written to it"));
     if (const FileError* error = std::get_if<FileError>(&resolved))
         return *error;
     const QByteArray target = std::get<QByteArray>(resolved);
@@ -182,23 +261,24 @@ std::optional<FileError> writeFileAtomically(const QString& path, const QByteArr
         return errnoError(errno);
 
     const QByteArray folder = folderOf(target);
-    const std::variant<QByteArray, FileError> written =
-        writeTemporary(folder, "save", bytes, exists ? &old : nullptr);
-    if (const FileError* error = std::get_if<FileError>(&written))
-        return *error;
-    const QByteArray temporary = std::get<QByteArray>(written);
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return errnoError(error);
+    removeLeftovers(folder);
+    // A new file would leave the other names of the file with the old content.
+    if (exists && old.st_nlink > 1)
+        return writeInPlace(target, bytes);
+    PendingFile file(folder, "save");
+    if (const std::optional<FileError> error = file.create()) {
+        // A folder that takes no new file may still hold a writable one.
+        if (exists && (error->code == EACCES || error->code == EPERM))
+            return writeInPlace(target, bytes);
+        return error;
     }
-    // Makes the new name itself durable; the content already is.
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return std::nullopt;
+    // A new file belongs to whoever saves it: where it cannot keep the old owner and group
+    // (another user's file in a shared folder), the file is kept and written in place.
+    if (exists && !file.takeOwnerAndMode(old))
+        return writeInPlace(target, bytes);
+    if (const std::optional<FileError> error = file.write(bytes))
+        return error;
+    return file.replace(target);
 }
 
 std::optional<FileError> renameNoReplaceFallback(const QString& from, const QString& to)

@@ -147,18 +147,6 @@ bool namesOpenFile(const QByteArray& path, int fd)
            && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written >= 0)
-            done += written;
-        else if (errno != EINTR)
-            return false;
-    }
-    return true;
-}
-
 bool sameFile(const QByteArray& first, const QByteArray& second)
 {
     struct stat a {};

@@ -19,16 +19,32 @@ const QString slash = QStringLiteral("/");
 
 } // namespace
 
-void renameTrackFiles(const Rename::Settings& rename, const QString& folder,
-                      const QString& oldName, const QString& newName,
-                      QString* infoFileNow)
+QString renameTrackFiles(const Rename::Settings& rename, const QString& folder,
+                         const QString& oldName, const QString& newName,
+                         QString* infoFileNow)
 {
     const QString infoFile = newName + QStringLiteral(".inf");
+    // An info file named in other letter case is renamed as the one it stands for.
+    const QString oldInfoFile = oldName + QStringLiteral(".inf");
+    const QString infoFileHas = infoFileNow->mid(infoFileNow->lastIndexOf(slash) + 1);
+    QString errors;
     forEachTrackFile(rename, oldName, newName, [&](const QString& oldFile, const QString& newFile) {
-        if (!renameNoReplace(folder + slash + oldFile, folder + slash + newFile)
-            && newFile == infoFile)
+        const QString from = folder + slash + (oldFile == oldInfoFile ? infoFileHas : oldFile);
+        // Most names of the list are not in the folder; only what is there needs a look.
+        struct stat entry {};
+        if (::lstat(QFile::encodeName(from).constData(), &entry) != 0)
+            return;
+        if (S_ISLNK(entry.st_mode)) {
+            if (const std::optional<FileError> out =
+                    linkLeadingOut(folder, from, QStringLiteral("it was not renamed"))) {
+                errors += errorLine(*out);
+                return;
+            }
+        }
+        if (!renameNoReplace(from, folder + slash + newFile) && newFile == infoFile)
             *infoFileNow = folder + slash + newFile;
     });
+    return errors;
 }
 
 QString nameTooLong(const Rename::Settings& rename, const QString& parent, const QString& folder,

@@ -35,10 +35,12 @@ void forEachTrackFile(const Rename::Settings& rename, const QString& oldName,
 }
 
 // The track files of renaming type 1, inside the folder that already has its new name.
-// Every failure is ignored: a missing file is the common case, and a file whose new name
-// is taken keeps its old one. *infoFileNow becomes the info file's path when it was renamed.
-void renameTrackFiles(const Rename::Settings& rename, const QString& folder,
-                      const QString& oldName, const QString& newName, QString* infoFileNow);
+// Failures are ignored: a missing file is the common case, and a file whose new name is
+// taken keeps its old one. *infoFileNow, the info file's path in that folder (its name may
+// differ from <oldName>.inf in letter case), becomes its new path when it was renamed. A
+// link leading out of the folder is not renamed: one error line each is returned.
+QString renameTrackFiles(const Rename::Settings& rename, const QString& folder,
+                         const QString& oldName, const QString& newName, QString* infoFileNow);
 
 // A name that a rename to `newName` would need and the file system cannot take (its limit
 // on one name, in the bytes the name takes there): the folder's own, its info file's, or

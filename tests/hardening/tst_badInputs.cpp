@@ -76,6 +76,11 @@ std::function<bool()> lockedByAnother(const QString& path)
 
 // A track's info file that is no info file, or a save the file system or the name refuses.
 rlimit normalLimit{};
+bool limitFileSize()
+{
+    const rlimit small{8192, ::getrlimit(RLIMIT_FSIZE, &normalLimit) ? 0 : normalLimit.rlim_max};
+    return ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+}
 struct Trouble
 {
     const char* name;
@@ -127,16 +132,43 @@ const Trouble troubles[] = {
     {.name = "folderRemovedWhileLoaded", .messageHolds = "No such file or directory",
      .breakIt = [](auto& info) { return QDir(QFileInfo(info).path()).removeRecursively(); },
      .mendIt = [](auto& info) { return QDir().mkpath(QFileInfo(info).path()); }},
-    {.name = "readOnlyTrackFolder", .messageHolds = "Permission denied", .asNobody = true,
-     .breakIt = [](auto& info) { return chmodPath(QFileInfo(info).path(), 0555); },
-     .mendIt = [](auto& info) { return chmodPath(QFileInfo(info).path(), 0755); }},
+    // With a writable info file a read-only folder saves (in place); here neither is writable.
+    {.name = "readOnlyTrackFolderAndFile", .messageHolds = "Permission denied", .asNobody = true,
+     .breakIt = [](auto& info) {
+         return chmodPath(info, 0444) && chmodPath(QFileInfo(info).path(), 0555);
+     }, .mendIt = [](auto& info) {
+         return chmodPath(QFileInfo(info).path(), 0755) && chmodPath(info, 0644);
+     }},
+    // As an unpacked archive may hold it: Save must not write through the link.
+    {.name = "infoFileLinkedOutsideTheTrack", .messageHolds = "outside the track folder",
+     .breakIt = [](auto& info) {
+         const QString victim = QFileInfo(info).path() + u"/../../outside/victim.conf"_s;
+         return QDir().mkpath(QFileInfo(victim).path())
+                && writeBytes(victim, "; keep this comment\n\nsetting=1\n")
+                && QFile::remove(info) && QFile::link(u"../../outside/victim.conf"_s, info);
+     }, .mendIt = [](auto& info) { return QFile::remove(info) && writeBytes(info, toyTrack); }},
+    // Copied from a system that ignores letter case: which one is the track's is unknown.
+    {.name = "infoFilesInOtherLetterCase", .messageHolds = "letter case", .loaded = false,
+     .breakIt = [](auto& info) {
+         const QString folder = QFileInfo(info).path();
+         return QFile::remove(info) && writeBytes(folder + u"/Toytrack.inf"_s, toyTrack)
+                && writeBytes(folder + u"/TOYTRACK.INF"_s, toyTrack);
+     }},
     // Files may not grow past a few kilobytes: writes fail (EFBIG) as on a full disk.
     {.name = "diskFull", .messageHolds = "File too large", .breakIt = [](auto&) {
-         const rlimit small{8192, ::getrlimit(RLIMIT_FSIZE, &normalLimit) ? 0 : normalLimit.rlim_max};
-         return ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+         return limitFileSize();
+     }, .mendIt = [](auto&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }},
+    // The same for a file with a second hard link, which is written in place.
+    {.name = "diskFullWritingInPlace", .messageHolds = "File too large", .breakIt = [](auto& info) {
+         const QByteArray path = QFile::encodeName(info);
+         return ::link(path.constData(), QByteArray(path + ".link").constData()) == 0
+                && limitFileSize();
      }, .mendIt = [](auto&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }},
     {.name = "folderNameWithSeparator", .messageHolds = "Invalid folder name", .folderName = u"a/b"_s},
     {.name = "folderNameDotDot", .messageHolds = "Invalid folder name", .folderName = u".."_s},
+    // A dot name would hide the track: it would vanish from the folder list once renamed.
+    {.name = "folderNameBeginningWithDot", .messageHolds = "Invalid folder name",
+     .folderName = u".trk"_s},
     {.name = "folderNameOver255Bytes", .messageHolds = "File name too long",
      .folderName = QString(130, QChar(0xE9))}, // two bytes each
     // The folder could take 255 bytes, but its info file could not follow it.

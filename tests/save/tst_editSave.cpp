@@ -8,14 +8,25 @@
 #include "support/TempTrack.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstddef>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <fcntl.h>
+#include <iostream>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+
+// Failure messages show texts, not bytes.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
 
 namespace {
 
@@ -56,7 +67,8 @@ struct SaveTest : ::testing::Test
 
 // The file's own header, blank and comment lines give way to the header block, and the
 // second save writes the same. A failed save is one error line, and leaves the file as it
-// was and the typed name in memory. An ordinary user saves unless the folder is 0755.
+// was and the typed name in memory. An ordinary user saves unless the folder is 0755: a
+// read-only folder takes no new file, so a writable info file in it is written in place.
 TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
 {
     const QByteArray old = "NAME Old\r\n";
@@ -70,8 +82,9 @@ TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
         {"star", "Snow \xe2\x98\x85", old, old,
          QStringLiteral("Runtime Error '84': The value of tag \"NAME\" holds the character "
                         "\"\u2605\" (U+2605), which a Windows-1252 file cannot hold.\r\n")},
-        {"roFolder", "Changed", old, old, s("Runtime Error '13': Permission denied\r\n"), 0555,
-         0666},
+        {"roFolder", "Changed", old, headerBlock + "NAME\t\tChanged\r\n", {}, 0555, 0666},
+        {"roFolderAndFile", "Changed", old, old, s("Runtime Error '13': Permission denied\r\n"),
+         0555, 0444},
     };
     ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
     for (const auto& test : cases) {
@@ -94,29 +107,206 @@ TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
     }
 }
 
-// A child saves two documents in turn until killed; every kill leaves one of them whole.
-TEST_F(SaveTest, killedWhileSaving_leavesWholeOldOrNewFile)
+// What the file system knows about the info file outlives a save: a second hard link, an
+// owner and group the saving user could not give a new file (it is then written in place), the
+// permission bits, and a link that stays in the track folder. A link that leads out of the
+// track folder is never written through: the error line names the link and where it leads.
+TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
 {
-    const QByteArray big = QByteArray("TAG value ; note\r\n").repeated(3000);
-    const QString file = pick(s("toytrack"), big, "") + s("/toytrack.inf");
+    // file: where the info file's content is, from the case's folder; link: the info file is
+    // a link with this text ("@" stands for the case's folder); sub: the text of a link
+    // "sub" in the track folder.
+    struct Case { const char *name, *file, *link = nullptr, *sub = nullptr; nlink_t links = 1;
+                  uid_t uid = 0; gid_t gid = 0; int mode = 0644; bool asNobody = false,
+                  inPlace = false, refused = false; };
+    const Case cases[] = {
+        {"plain", "toytrack/toytrack.inf"},
+        {.name = "hardLink", .file = "toytrack/toytrack.inf", .links = 2, .inPlace = true},
+        {.name = "foreignOwner", .file = "toytrack/toytrack.inf", .gid = 65534, .mode = 0664,
+         .asNobody = true, .inPlace = true},
+        {.name = "ownersKept", .file = "toytrack/toytrack.inf", .uid = 65534, .gid = 65534,
+         .mode = 0604},
+        {"linkInside", "toytrack/data/real.inf", "data/real.inf"},
+        {.name = "linkOutside", .file = "outside/victim.conf", .link = "../outside/victim.conf",
+         .refused = true},
+        {.name = "absoluteLinkOutside", .file = "outside/victim.conf",
+         .link = "@outside/victim.conf", .refused = true},
+        {.name = "linkToAnotherTrack", .file = "goodtrack/goodtrack.inf",
+         .link = "../goodtrack/goodtrack.inf", .refused = true},
+        {.name = "linkThroughLinkedFolder", .file = "outside/victim.conf",
+         .link = "sub/victim.conf", .sub = "@outside", .refused = true},
+    };
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
+    for (const Case& test : cases) {
+        if (!root && (test.uid != 0 || test.gid != 0 || test.asNobody))
+            continue; // only root can give a file another owner
+        sub = QString::number(&test - cases) + u'/';
+        SCOPED_TRACE(test.name);
+        const auto at = [this](const char* text) {
+            return QString::fromLatin1(text).replace(u'@', in(QString()));
+        };
+        const QString folder = in(s("toytrack")), info = folder + s("/toytrack.inf"),
+                      file = in(s(test.file)), shared = in(s("shared.inf"));
+        const QByteArray old = "NAME Old\r\n; a comment\r\n";
+        levels.writeFile(sub + s(test.file), old);
+        levels.makeFolder(sub + s("toytrack"));
+        const QString subFolder = folder + s("/sub");
+        ASSERT_TRUE(!test.link || ::symlink(qPrintable(at(test.link)), qPrintable(info)) == 0);
+        ASSERT_TRUE(!test.sub || ::symlink(qPrintable(at(test.sub)), qPrintable(subFolder)) == 0);
+        ASSERT_TRUE(test.links == 1 || ::link(qPrintable(file), qPrintable(shared)) == 0);
+        ASSERT_TRUE(!root || ::chown(qPrintable(file), test.uid, test.gid) == 0);
+        ASSERT_EQ(chmodPath(file, test.mode) | chmodPath(folder, test.asNobody ? 0777 : 0755), 0);
+        folders.selected = folders.open = folder;
+        ASSERT_EQ(edit::loadTrack(state, view, folder), QString());
+        edit::setTagValue(state, view, s("name"), s("Changed"));
+        const QStringList entries = TempLevels::entries(folder);
+        struct stat before {}, after {};
+        ASSERT_EQ(::stat(qPrintable(file), &before), 0);
+        {
+            std::optional<AsOrdinaryUser> user;
+            if (test.asNobody && !user.emplace().active())
+                GTEST_SKIP() << "running as root without a way to give up the privilege";
+            const QString refusal =
+                s("Runtime Error '1': '") + info + s("' is a link to '")
+                + QFileInfo(file).canonicalFilePath()
+                + s("', outside the track folder; nothing was written to it\r\n");
+            EXPECT_EQ(save(s("toytrack")).message(), saved + info + u'\''
+                      + (test.refused ? errorsFollow + refusal : noErrors));
+        }
+        EXPECT_EQ(TempLevels::readAll(file),
+                  test.refused ? old : headerBlock + "NAME\t\tChanged\r\n");
+        ASSERT_EQ(::stat(qPrintable(file), &after), 0);
+        EXPECT_EQ(std::tuple(after.st_uid, after.st_gid, after.st_mode, after.st_nlink),
+                  std::tuple(before.st_uid, before.st_gid, before.st_mode, test.links));
+        EXPECT_EQ(after.st_ino == before.st_ino, test.inPlace || test.refused);
+        EXPECT_EQ(TempLevels::readAll(shared), test.links == 2 ? TempLevels::readAll(file) : "");
+        EXPECT_EQ(QFileInfo(info).isSymLink(), test.link != nullptr);
+        EXPECT_EQ(TempLevels::entries(folder), entries); // nothing left, nothing made
+        EXPECT_EQ(edit::getTagValue(state, s("name")), s("Changed"));
+    }
+}
+
+// A track folder copied from a system that ignores letter case: its one info file in other
+// letter case is loaded, saved under its own name and renamed with the folder. Two or more
+// load nothing and say which they are. New never writes a file beside any of them.
+TEST_F(SaveTest, infoFileInOtherLetterCase_isTheTracksWhenItIsTheOnlyOne)
+{
+    // files: the folder's entries (a "/" ends a folder's name); loaded: the info file's name.
+    struct Case { const char *files, *loaded = nullptr; };
+    const Case cases[] = {
+        {"toytrack.inf", "toytrack.inf"},
+        {"TOYTRACK.INF ToyTrack.INF/ readme.txt", "TOYTRACK.INF"}, // a folder is no info file
+        {"TOYTRACK.inf toytrack.inf"},
+        {"TOYTRACK.inf ToyTrack.Inf toytrack.inf"},
+    };
+    for (const Case& test : cases) {
+        sub = QString::number(&test - cases) + u'/';
+        SCOPED_TRACE(test.files);
+        const QString folder = levels.makeFolder(sub + s("ToyTrack"));
+        QStringList variants, ambiguous; // New's refusal names them all, the load only files
+        for (const QString& name : words(test.files)) {
+            const bool isFolder = name.endsWith(u'/');
+            if (isFolder)
+                levels.makeFolder(sub + s("ToyTrack/") + name.chopped(1));
+            else
+                levels.writeFile(sub + s("ToyTrack/") + name, "NAME " + name.toLatin1());
+            if (!name.contains(s(".inf/"), Qt::CaseInsensitive)
+                && !name.endsWith(s(".inf"), Qt::CaseInsensitive))
+                continue;
+            variants << u'\'' + name.chopped(isFolder) + u'\'';
+            if (!isFolder)
+                ambiguous << u'"' + name + u'"';
+        }
+        const QStringList entries = TempLevels::entries(folder);
+        const QString canonical = folder + s("/ToyTrack.inf");
+        const QString why = test.loaded ? QString()
+            : s("The info file \"") + canonical + s("\" is ambiguous: ")
+              + ambiguous.join(s(", ")) + s(" differ from its name only in letter case.");
+        folders.selected = folders.open = folder;
+        EXPECT_EQ(edit::loadTrack(state, view, folder),
+                  why + s(test.loaded ? "" : " None of them was loaded."));
+        EXPECT_EQ(state.fileLoaded, test.loaded != nullptr);
+        EXPECT_EQ(edit::getTagValue(state, s("name")), s(test.loaded));
+        EXPECT_EQ(edit::newTrackFile(state, view, folder),
+                  s("Could not create '") + canonical
+                  + s("': File exists in other letter case: ") + variants.join(s(", ")));
+        EXPECT_EQ(TempLevels::entries(folder), entries);
+        edit::setTagValue(state, view, s("name"), s("Edited"));
+        const QString info = test.loaded ? folder + u'/' + s(test.loaded) : canonical;
+        EXPECT_EQ(save(s("ToyTrack")).message(), saved + info + u'\''
+                  + (test.loaded ? noErrors : errorsFollow + s("Runtime Error '22': ") + why
+                                                  + s(" Nothing was written.\r\n")));
+        EXPECT_EQ(TempLevels::entries(folder), entries);
+        if (!test.loaded) {
+            for (const QString& name : entries)
+                EXPECT_EQ(TempLevels::readAll(folder + u'/' + name), "NAME " + name.toLatin1());
+            continue;
+        }
+        EXPECT_EQ(TempLevels::readAll(info), headerBlock + "NAME\t\tEdited\r\n");
+        // Renamed with its folder, it takes the name the game looks for.
+        EXPECT_EQ(save(s("MyTrack")).message(),
+                  saved + in(s("MyTrack/MyTrack.inf'\rRenamed folder 'ToyTrack' to 'MyTrack'\r"
+                               "Renamed selected file types in 'MyTrack'")) + noErrors);
+        QStringList renamed = entries;
+        renamed.replaceInStrings(s(test.loaded), s("MyTrack.inf"));
+        renamed.sort();
+        EXPECT_EQ(TempLevels::entries(in(s("MyTrack"))), renamed);
+        EXPECT_TRUE(state.fileLoaded);
+    }
+}
+
+// Makes openat() in this process fail with EOPNOTSUPP for O_TMPFILE, as it does on file
+// systems without unnamed files.
+bool refuseUnnamedFiles()
+{
+    const __u32 unnamed = O_TMPFILE & ~O_DIRECTORY;
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])), // the flags
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, unnamed, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+           && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Killing saves: two documents of a track made of `line` repeated, saved once each here (their
+// files in `bytes`) and then in turn by a child until it is killed at a random moment.
+struct KillTest : SaveTest
+{
     edit::State documents[2];
     QByteArray bytes[2];
-    QElapsedTimer timer;
-    for (timer.start(); int i : {0, 1}) {
-        edit::setTagValue(state, view, s("tag"), QString(1 + 9000 * i, u'x'));
-        documents[i] = state;
-        ASSERT_EQ(save(s("toytrack")).errors, QString());
-        bytes[i] = TempLevels::readAll(file);
+    int spread = 0; // microseconds: as long as `saves` saves, however fast or slow the disk is
+    QString file;
+
+    void prepare(const QByteArray& line, int lines, int saves)
+    {
+        file = pick(s("toytrack"), line.repeated(lines), "") + s("/toytrack.inf");
+        QElapsedTimer timer;
+        for (timer.start(); int i : {0, 1}) {
+            edit::setTagValue(state, view, s("tag"), QString(1 + 9000 * i, u'x'));
+            documents[i] = state;
+            ASSERT_EQ(save(s("toytrack")).errors, QString());
+            bytes[i] = TempLevels::readAll(file);
+        }
+        spread = int(qMax<qint64>(2000, timer.nsecsElapsed() / 2000 * saves));
     }
-    // Kills spread over about four saves, however fast or slow the disk is.
-    const int spread = int(qMax<qint64>(2000, timer.nsecsElapsed() / 500));
-    int seen[2] = {0, 0};
-    const pid_t parentId = ::getpid();
-    for (int round = 0; round < 500 && (round < 60 || seen[0] < 3 || seen[1] < 3); ++round) {
+    // One round; false when the child did not die of the kill. Without unnamed files the
+    // child saves as on a file system that has none (open() refuses O_TMPFILE).
+    bool saveUntilKilled(bool unnamedFiles = true)
+    {
+        const pid_t parentId = ::getpid();
         const pid_t child = ::fork();
-        ASSERT_GE(child, 0); // never kill(-1)
+        if (child < 0)
+            return false; // never kill(-1)
         if (child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (!unnamedFiles && !refuseUnnamedFiles())
+                ::_exit(2);
             for (int i = 0; ::getppid() == parentId; ++i) {
                 state = documents[i % 2];
                 save(s("toytrack"));
@@ -126,12 +316,94 @@ TEST_F(SaveTest, killedWhileSaving_leavesWholeOldOrNewFile)
         ::usleep(useconds_t(QRandomGenerator::global()->bounded(spread)));
         ::kill(child, SIGKILL);
         int status = 0;
-        ASSERT_TRUE(::waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+        return ::waitpid(child, &status, 0) == child && WIFSIGNALED(status);
+    }
+    // 0 or 1 for the document the file holds whole, -1 for anything else.
+    int whole() const
+    {
         const QByteArray now = TempLevels::readAll(file);
-        ASSERT_TRUE(now == bytes[0] || now == bytes[1]) << round << ": " << now.size() << " bytes";
-        ++seen[now == bytes[0] ? 0 : 1];
+        return now == bytes[0] ? 0 : now == bytes[1] ? 1 : -1;
+    }
+};
+
+// Every kill leaves one of the two documents whole.
+TEST_F(KillTest, killedWhileSaving_leavesWholeOldOrNewFile)
+{
+    prepare("TAG value ; note\r\n", 3000, 4);
+    int seen[2] = {0, 0};
+    for (int round = 0; round < 500 && (round < 60 || seen[0] < 3 || seen[1] < 3); ++round) {
+        ASSERT_TRUE(saveUntilKilled());
+        const int now = whole();
+        ASSERT_GE(now, 0) << round << ": " << TempLevels::readAll(file).size() << " bytes";
+        ++seen[now];
     }
     EXPECT_TRUE(seen[0] >= 3 && seen[1] >= 3) << "kills among saves " << seen[0] << "/" << seen[1];
+}
+
+// A large file, so that most kills land while it is being written. Every other round the
+// child saves as on a file system without unnamed files, where its new file has a hidden name
+// from the start. Whatever a kill leaves in the track folder is counted; the next save of the
+// folder leaves nothing but the info file.
+TEST_F(KillTest, killedWhileSaving_leavesNothingOnceTheFolderIsSavedAgain)
+{
+    prepare("TAG value ; note\r\n", 50000, 2);
+    const QString folder = in(s("toytrack"));
+    const QStringList alone{s("toytrack.inf")};
+    int rounds = 0, leftAfterKill[2] = {0, 0}, leftAfterNextSave = 0;
+    for (; rounds < 200; ++rounds) {
+        const int unnamed = rounds % 2;
+        ASSERT_TRUE(saveUntilKilled(unnamed)) << rounds;
+        ASSERT_GE(whole(), 0) << rounds;
+        leftAfterKill[unnamed] += TempLevels::entries(folder) != alone;
+        state = documents[rounds % 2];
+        ASSERT_EQ(save(s("toytrack")).errors, QString());
+        const QStringList after = TempLevels::entries(folder);
+        leftAfterNextSave += after != alone;
+        EXPECT_EQ(after, alone) << rounds;
+    }
+    std::cout << "[ tally    ] " << rounds << " kills: " << leftAfterKill[1] << " of "
+              << rounds / 2 << " left a file in the folder, " << leftAfterKill[0] << " of "
+              << rounds / 2 << " without unnamed files; " << leftAfterNextSave
+              << " still after the next save\n";
+    EXPECT_EQ(leftAfterNextSave, 0);
+}
+
+// What a killed save left goes with the next save of the folder. A temporary file that another
+// running editor holds (it keeps the file locked while it writes it) stays, and so does every
+// other file: the file in the middle of a rename is the track's own.
+TEST_F(SaveTest, nextSave_removesWhatAKilledSaveLeft_notWhatAnotherEditorHolds)
+{
+    const QString folder = pick(s("toytrack"), "NAME Old\r\n", "New");
+    const QStringList gone = words(".kite-save-1f2e3d4c5b6a7988.tmp .kite-new-9a.tmp");
+    const QStringList kept = words(".kite-save-77.tmp .kite-rename-5e.tmp .kite-save-notes.txt "
+                                   "my.tmp toytrack.inf");
+    for (const QString& name : gone + kept)
+        if (name != kept.last())
+            levels.writeFile(s("toytrack/") + name, "NAME Half");
+    int held[2];
+    ASSERT_EQ(::pipe(held), 0);
+    const pid_t editor = ::fork();
+    ASSERT_GE(editor, 0);
+    if (editor == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const int fd = ::open(qPrintable(folder + s("/.kite-save-77.tmp")), O_RDWR);
+        const bool locked = fd >= 0 && ::flock(fd, LOCK_EX) == 0;
+        static_cast<void>(::write(held[1], locked ? "1" : "0", 1) == 1 && ::pause());
+        ::_exit(1);
+    }
+    char locked = 0;
+    ASSERT_TRUE(::read(held[0], &locked, 1) == 1 && locked == '1');
+    EXPECT_EQ(save(s("toytrack")).message(), saved + folder + s("/toytrack.inf'") + noErrors);
+    ::kill(editor, SIGKILL);
+    ::waitpid(editor, nullptr, 0);
+    QStringList left = kept;
+    left.sort();
+    EXPECT_EQ(TempLevels::entries(folder), left);
+    EXPECT_EQ(TempLevels::readAll(folder + s("/.kite-save-77.tmp")), "NAME Half");
+    // Now that nobody holds it, it is a leftover too.
+    ASSERT_EQ(save(s("toytrack")).errors, QString());
+    left.removeOne(s(".kite-save-77.tmp"));
+    EXPECT_EQ(TempLevels::entries(folder), left);
 }
 
 // The system call, and the fallback for file systems without it, refuse every taken name:
@@ -186,7 +458,8 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
         {s("mytrack"), exists, "", ""},
         {s("mytrack"), exists, "", "toytrack.w"}, // renaming inside it would take this
     };
-    for (const QString& name : {QString(), s("."), s(".."), s("a/b"), s("/abs"), s("a\0b", 3)})
+    for (const QString& name :
+         {QString(), s("."), s(".."), s(".trk"), s("a/b"), s("/abs"), s("a\0b", 3)})
         cases.push_back({name, s("toytrack/toytrack.inf'") + errorsFollow + s("Runtime Error '22': "
                          "Invalid folder name '") + QString(name).replace(QChar(0), u'\u2400')
                          + s("': nothing was renamed\r\n")});
@@ -397,6 +670,36 @@ TEST_F(SaveTest, renameOfAReadOnlyTrackFolder_isRefusedBeforeAnythingMoves)
     chmodPath(folder, 0755);
     EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
     EXPECT_EQ(TempLevels::entries(folder), before);
+}
+
+// A track file that is a link leading out of the track folder, straight or through another
+// link, stays as it is when the folder is renamed, and its error line names it and where it
+// leads. A link that stays inside, even one leading nowhere, is renamed as any track file.
+TEST_F(SaveTest, rename_leavesTrackFilesLinkedOutOfTheTrack)
+{
+    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Edited");
+    const QString target = levels.writeFile(s("outside/x.w"), "theirs");
+    const QString targetPath = QFileInfo(target).canonicalFilePath();
+    const std::pair<const char*, QString> links[] = {
+        {"toytrack.w", s("../outside/x.w")}, {"toytracka.bmp", target},
+        {"toytrack.taz", s("toytrack.w")}, // inside, but on to the outside
+        {"toytrack.cam", s("data/cam")}, {"toytrack.fan", s("missing")}};
+    levels.writeFile(s("toytrack/data/cam"), "cam");
+    for (const auto& [name, to] : links)
+        ASSERT_EQ(::symlink(qPrintable(to), qPrintable(folder + u'/' + s(name))), 0);
+    QString refused;
+    for (const char* name : {"toytrack.taz", "toytrack.w", "toytracka.bmp"}) // renaming order
+        refused += s("Runtime Error '1': '") + in(s("mytrack/")) + s(name) + s("' is a link to '")
+                   + targetPath + s("', outside the track folder; it was not renamed\r\n");
+    EXPECT_EQ(save(s("mytrack")).message(),
+              saved + in(s("mytrack/mytrack.inf'\rRenamed folder 'toytrack' to 'mytrack'\r"
+                           "Renamed selected file types in 'mytrack'")) + errorsFollow + refused);
+    EXPECT_EQ(TempLevels::entries(in(s("mytrack"))),
+              words("data mytrack.cam mytrack.fan mytrack.inf toytrack.taz toytrack.w "
+                    "toytracka.bmp"));
+    EXPECT_EQ(TempLevels::readAll(in(s("mytrack/mytrack.cam"))), "cam");
+    EXPECT_EQ(TempLevels::readAll(target), "theirs");
+    EXPECT_EQ(TempLevels::entries(in(s("outside"))), QStringList{s("x.w")});
 }
 
 // New writes the template only where the name is free: never over what holds it, a hidden
