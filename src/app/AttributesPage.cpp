@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>

@@ -401,6 +401,7 @@ TEST_F(FrmMainTest, descriptionLine_showsTheWholeText_inItsBox)
         QCoreApplication::sendPostedEvents(); // the line lays itself out
         auto* label = w<QLabel>(u"lblDesc"_s);
         auto* box = w<QScrollArea>(u"lblDescBox"_s);
+        ASSERT_TRUE(label && box);
         EXPECT_EQ(label->text(), whole);
         EXPECT_EQ(box->geometry(), QRect(16, 339, 393, 28)); // 240, 5085, 5895, 420 twips
         EXPECT_EQ(QTextDocumentFragment::fromHtml(box->toolTip()).toPlainText(), whole);
