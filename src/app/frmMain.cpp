@@ -178,8 +178,6 @@ void frmMain::Form_Load(const QString& trackFolder)
     };
     if (trackFolder.isEmpty())
         loadOpenFolder();
-    else
-        misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
     edit::showFogCaption(m_state, *this, edit::emptyFogCaption());
     if (!trackFolder.isEmpty() && !pickTrack(trackFolder))
         loadOpenFolder();

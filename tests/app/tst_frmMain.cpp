@@ -439,6 +439,8 @@ TEST_F(FrmMainTest, pageButtons_tabReachesEach_spaceOrEnterShowsItsPage)
                 shown << QString::number(page);
     }
     EXPECT_EQ(shown.join(u' '), u"2 3 1 0"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // as radio buttons do
+    EXPECT_TRUE(w(u"frames1"_s)->isVisible() && w(u"optFrames1"_s)->hasFocus());
 }
 
 // A track given on the command line (its folder or its info file) opens as a click on it in
