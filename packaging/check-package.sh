@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, validates the installed desktop entry and metainfo, installs the
 # package on this machine, starts the installed editor under Xvfb on a sample track, closes it
-# with the keyboard, and removes the package again, checking that nothing of it is left.
+# with the keyboard, starts it again with a track file as its launcher would, and removes the
+# package again, checking that nothing of it is left.
 # Needs root (or sudo) for apt-get. Prints "package check passed" at the end.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
