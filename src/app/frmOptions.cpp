@@ -3,7 +3,6 @@
 #include "app/DescriptionsPage.h"
 #include "app/FormLayout.h"
 #include "app/OptionsLayout.h"
-#include "app/PageButton.h"
 #include "app/Prompts.h"
 #include "app/RenamingPage.h"
 #include "settings/SettingsStore.h"
