@@ -380,9 +380,10 @@ TEST_F(FrmMainTest, keyboardOrder_followsTheFormWhicheverPageIsOpenedFirst)
 // tooltip holds the whole text.
 TEST_F(FrmMainTest, descriptionLine_showsTheWholeText_inItsBox)
 {
-    const cDesc mirrors = *std::find_if(
-        desc::Store::builtInDescriptions().cbegin(), desc::Store::builtInDescriptions().cend(),
-        [](const cDesc& entry) { return entry.forTag == u"MIRRORS"_s; });
+    const QList<cDesc> builtIns = desc::Store::builtInDescriptions();
+    const cDesc mirrors = *std::find_if(builtIns.cbegin(), builtIns.cend(), [](const cDesc& entry) {
+        return entry.forTag == u"MIRRORS"_s;
+    });
     QString userText;
     while (userText.size() < 500)
         userText += u"word%1 "_s.arg(userText.size());
