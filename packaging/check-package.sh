@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, validates the installed desktop entry and metainfo, installs the
 # package on this machine, starts the installed editor under Xvfb on a sample track, closes it
-# with the keyboard, and removes the package again, checking that nothing of it is left.
+# with the keyboard, starts it again with a track file as its launcher would, and removes the
+# package again, checking that nothing of it is left.
 # Needs root (or sudo) for apt-get. Prints "package check passed" at the end.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -42,27 +43,43 @@ export XDG_CONFIG_HOME="$work/config"
 Xvfb :97 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 & xvfb_pid=$!
 export DISPLAY=:97
 sleep 1
-(cd "$work/levels/toytrack" && /usr/bin/tarvex-kite >"$work/editor.log" 2>&1) & editor_pid=$!
-window=""
-for _ in $(seq 1 50); do
-    window="$(xdotool search --name '^Tarvex Kite$' 2>/dev/null | head -n 1 || true)"
-    [ -n "$window" ] && break
-    sleep 0.2
-done
-[ -n "$window" ] || { echo "the editor window did not appear"; cat "$work/editor.log"; exit 1; }
-sleep 1
+# Starts the installed editor in folder $1 with the arguments after $2, closes it with the
+# keyboard and checks that the folder it stored is $2.
+run_editor() {
+    local folder="$1" expected="$2"
+    shift 2
+    (cd "$folder" && "$@" >"$work/editor.log" 2>&1) & editor_pid=$!
+    window=""
+    for _ in $(seq 1 50); do
+        window="$(xdotool search --name '^Tarvex Kite$' 2>/dev/null | head -n 1 || true)"
+        [ -n "$window" ] && break
+        sleep 0.2
+    done
+    [ -n "$window" ] || { echo "the editor window did not appear"; cat "$work/editor.log"; exit 1; }
+    sleep 1
+    import -window root "$shot" && echo "screenshot: $shot"
+    # Closing with the keyboard runs the editor's own shutdown, which stores the open folder.
+    # Xvfb has no window manager: give the window the keyboard focus directly, then Alt+X.
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key alt+x
+    for _ in $(seq 1 50); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.2; done
+    if kill -0 "$editor_pid" 2>/dev/null; then echo "the editor did not close on Alt+X"; exit 1; fi
+    stored="$(sqlite3 "$XDG_CONFIG_HOME/tarvex-kite/settings.sqlite" \
+        "select value from settings where section='Current' and key='Folder'")"
+    [ "$stored" = "$expected" ] || { echo "stored folder is '$stored'"; exit 1; }
+}
 shot="${KITE_PACKAGE_SHOT:-$build/installed-editor.png}"
-import -window root "$shot" && echo "screenshot: $shot"
-# Closing with the keyboard runs the editor's own shutdown, which stores the open folder.
-# Xvfb has no window manager: give the window the keyboard focus directly, then press Alt+X.
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-xdotool key alt+x
-for _ in $(seq 1 50); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.2; done
-if kill -0 "$editor_pid" 2>/dev/null; then echo "the editor did not close on Alt+X"; exit 1; fi
-stored="$(sqlite3 "$XDG_CONFIG_HOME/tarvex-kite/settings.sqlite" \
-    "select value from settings where section='Current' and key='Folder'")"
-[ "$stored" = "$work/levels/toytrack" ] || { echo "stored folder is '$stored'"; exit 1; }
+run_editor "$work/levels/toytrack" "$work/levels/toytrack" /usr/bin/tarvex-kite
 echo "the installed editor started, opened $stored and closed"
+# As the launcher starts it with a track file dropped on it: the desktop entry's Exec line,
+# %f the file. The browser then has the track's parent folder open (the working folder "/"
+# would be stored without the argument).
+shot="${shot%.png}-file.png"
+exec_line="$(sed -n 's/^Exec=//p' /usr/share/applications/org.tarvexkite.kite.desktop)"
+track_file="$work/levels/toytrack/toytrack.inf"
+# shellcheck disable=SC2086 # the Exec line is split into words, as the launcher does
+run_editor / "$work/levels" ${exec_line/\%f/$track_file}
+echo "the installed editor opened $track_file from the desktop entry's Exec line and closed"
 
 echo "== remove the package"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tarvex-kite >/dev/null

@@ -10,7 +10,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -37,9 +40,10 @@ public:
         if (index.column() != valueColumn)
             return nullptr;
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        // The list's background picture is not for the editor.
+        // The list's background picture and the dark text drawn on it are not for the editor.
         QPalette palette = editor->palette();
         palette.setBrush(QPalette::Base, QApplication::palette().base());
+        palette.setBrush(QPalette::Text, QApplication::palette().text());
         editor->setPalette(palette);
         editor->setAutoFillBackground(true);
         return editor;
@@ -70,10 +74,6 @@ AttributesPage::AttributesPage(QWidget* frame, edit::State& state, edit::EditorV
     // The rows live from the start; the list that shows them is made when the page is first
     // shown, so a start-up that never opens the page builds no view.
     m_attributes = new AttributeModel(this);
-    lblDesc = formLayout::place(new QLabel(this), "lblDesc", 240, 5085, 5895, 420);
-    lblDesc->setWordWrap(true);
-    lblDesc->setTextFormat(Qt::PlainText);
-    lblDesc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -94,6 +94,7 @@ void AttributesPage::makeAttributeList()
     if (listviewAttr)
         return;
     listviewAttr = formLayout::place(new QTreeView(this), "listviewAttr", 240, 360, 5895, 4695);
+    makeDescriptionLine();
     listviewAttr->setAccessibleName(tr("Attributes"));
     listviewAttr->setModel(m_attributes);
     listviewAttr->setRootIsDecorated(false);
@@ -120,6 +121,53 @@ void AttributesPage::makeAttributeList()
             });
 }
 
+// The description line keeps its box under the list; its text wraps within it. A text
+// longer than the box holds is first set in a smaller font, down to one still easy to read,
+// and one longer still scrolls. The tooltip always holds the whole text.
+void AttributesPage::makeDescriptionLine()
+{
+    m_descriptionBox =
+        formLayout::place(new QScrollArea(this), "lblDescBox", 240, 5085, 5895, 420);
+    m_descriptionBox->setFrameShape(QFrame::NoFrame);
+    m_descriptionBox->setWidgetResizable(true);
+    m_descriptionBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_descriptionBox->setFocusPolicy(Qt::NoFocus);
+    m_descriptionBox->viewport()->setAutoFillBackground(false);
+    lblDesc = new QLabel(m_descriptionBox);
+    lblDesc->setObjectName(QStringLiteral("lblDesc"));
+    lblDesc->setWordWrap(true);
+    lblDesc->setTextFormat(Qt::PlainText);
+    lblDesc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblDesc->setAutoFillBackground(false);
+    m_descriptionBox->setWidget(lblDesc);
+}
+
+void AttributesPage::showDescription(const QString& text)
+{
+    constexpr qreal smallestPoints = 6.5;
+    lblDesc->setText(text);
+    // Rich text, so that a long tooltip wraps instead of running off the screen; its spaces
+    // are kept as they are.
+    const QString tip = text.isEmpty() ? QString()
+                                       : QStringLiteral("<p style=\"white-space:pre-wrap\">")
+            + text.toHtmlEscaped() + QStringLiteral("</p>");
+    lblDesc->setToolTip(tip);
+    m_descriptionBox->setToolTip(tip);
+    const auto tooTall = [this] {
+        return lblDesc->heightForWidth(m_descriptionBox->width()) > m_descriptionBox->height();
+    };
+    const QFont normal = m_descriptionBox->font();
+    QFont font = normal;
+    lblDesc->setFont(font);
+    while (tooTall() && font.pointSizeF() > smallestPoints) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        lblDesc->setFont(font);
+    }
+    if (tooTall()) // even the smallest size is not enough: the normal size, and it scrolls
+        lblDesc->setFont(normal);
+    m_descriptionBox->verticalScrollBar()->setValue(0);
+}
+
 // The list's looks: set when it is first shown, so that a start-up that never shows it
 // measures no text in its font and reads no picture.
 void AttributesPage::dressAttributeList()
@@ -132,6 +180,11 @@ void AttributesPage::dressAttributeList()
     listviewAttr->setFont(listFont);
     QPalette palette = listviewAttr->palette();
     palette.setBrush(QPalette::Base, QBrush(artwork::attributeBackground()));
+    // The picture is pale on every desktop, so the rows are written in dark letters on it,
+    // also where the desktop's own text is light.
+    palette.setColor(QPalette::Active, QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Inactive, QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::Text, Qt::darkGray);
     listviewAttr->setPalette(palette);
     listviewAttr->setColumnWidth(valueColumn, twips(3700));
     listviewAttr->setColumnWidth(labelColumn, twips(2100));
@@ -147,6 +200,16 @@ bool AttributesPage::eventFilter(QObject* watched, QEvent* event)
     } else if (listviewAttr && watched == listviewAttr->viewport()
                && event->type() == QEvent::MouseButtonDblClick) {
         listviewAttr_DblClick();
+        // Below the last row the list would take the double-click for a press on nothing
+        // and drop the selection that the edit is for.
+        return !onRow(static_cast<QMouseEvent*>(event));
+    } else if (listviewAttr && watched == listviewAttr->viewport()
+               && event->type() == QEvent::MouseButtonPress
+               && !onRow(static_cast<QMouseEvent*>(event))) {
+        // A press on the empty part of the list keeps the selected row, as a double-click
+        // there edits it.
+        listviewAttr->setFocus(Qt::MouseFocusReason);
+        return true;
     } else if (listviewAttr && watched == listviewAttr && event->type() == QEvent::KeyPress
                && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
         // F2 starts the same in-place edit as a double-click, for keyboard users.
@@ -154,6 +217,11 @@ bool AttributesPage::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return EditorPage::eventFilter(watched, event);
+}
+
+bool AttributesPage::onRow(const QMouseEvent* event) const
+{
+    return listviewAttr->indexAt(event->position().toPoint()).isValid();
 }
 
 void AttributesPage::clearRows()
@@ -177,7 +245,7 @@ void AttributesPage::listviewAttr_ItemClick(const QModelIndex& item)
         return;
     // The description shows the label as the store holds it, not as the row spells it.
     if (const cDesc* entry = m_descriptions.find(m_attributes->label(item.row())))
-        lblDesc->setText(entry->forTag + QStringLiteral(": ") + entry->tagDesc);
+        showDescription(entry->forTag + QStringLiteral(": ") + entry->tagDesc);
 }
 
 // Editing starts from the timer, once the double-click has been handled completely.

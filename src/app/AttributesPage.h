@@ -5,6 +5,8 @@
 
 class AttributeModel;
 class QModelIndex;
+class QMouseEvent;
+class QScrollArea;
 class QTimer;
 class QTreeView;
 namespace desc {
@@ -13,7 +15,8 @@ class Store;
 
 // The Attributes page: every tag of the track, label beside value, with the clicked tag's
 // description under the list; a double-click (or F2) edits a value in place. The rows are
-// kept from the start; the list that shows them is made when the page is first shown.
+// kept from the start; the list that shows them, and the description line, are made when the
+// page is first shown.
 class AttributesPage final : public EditorPage
 {
     Q_OBJECT
@@ -36,6 +39,10 @@ protected:
 
 private:
     void dressAttributeList();
+    void makeDescriptionLine();
+    void showDescription(const QString& text);
+    // Whether the pointer of the list's mouse event is on a row.
+    bool onRow(const QMouseEvent* event) const;
 
     void listviewAttr_ItemClick(const QModelIndex& item);
     void listviewAttr_DblClick();
@@ -46,6 +53,7 @@ private:
     AttributeModel* m_attributes = nullptr;
     QTreeView* listviewAttr = nullptr; // made when the page is first shown
     bool m_attributeListDressed = false;
+    QScrollArea* m_descriptionBox = nullptr; // holds lblDesc; made with the list
     QLabel* lblDesc = nullptr;
     QTimer* Timer1 = nullptr;
 };

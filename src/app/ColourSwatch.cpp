@@ -26,7 +26,14 @@ void ColourSwatch::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QRect inner = rect().adjusted(1, 1, -1, -1);
-    painter.fillRect(inner, m_colour);
+    if (isEnabled()) {
+        painter.fillRect(inner, m_colour);
+    } else {
+        // Unavailable: no colour, only the hatching of a control that cannot be used.
+        painter.fillRect(inner, palette().color(QPalette::Disabled, QPalette::Button));
+        painter.fillRect(inner, QBrush(palette().color(QPalette::Disabled, QPalette::WindowText),
+                                       Qt::BDiagPattern));
+    }
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     if (hasFocus()) {

@@ -8,6 +8,7 @@
 void prepareApplication()
 {
     QApplication::setApplicationName(QStringLiteral("Tarvex Kite"));
+    QApplication::setApplicationVersion(QStringLiteral(KITE_VERSION));
     QApplication::setWindowIcon(artwork::kiteIcon());
     // The editor's windows and messages use the platform's font at 8 points. Setting it for
     // the whole application before any control exists spares loading the larger default

@@ -27,7 +27,7 @@ struct Editor
     frmMain window;
 };
 
-// The application's name (the title of every message) and its icon.
+// The application's name (the title of every message), version and icon.
 void prepareApplication();
 
 #endif

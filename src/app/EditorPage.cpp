@@ -2,10 +2,13 @@
 
 #include "app/FormLayout.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QSlider>
+#include <QStyle>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -74,8 +77,30 @@ QSlider* EditorPage::slider(int index, int tickInterval, int left, int top, int 
     result->setPageStep(5);
     result->setSingleStep(1);
     editSld.at(index) = result;
-    connect(result, &QSlider::valueChanged, this, [this, index] { editSld_Change(index); });
+    result->setToolTip(QString::number(result->value()));
+    result->installEventFilter(this);
+    connect(result, &QSlider::valueChanged, this, [this, index] {
+        showSliderValue(index);
+        editSld_Change(index);
+    });
     return result;
+}
+
+// The position is what the user sets, so it is shown as a number: in the tooltip of the
+// slider, for a pointer resting on it, and beside the handle while the user moves it (a drag,
+// the keyboard or the wheel). Screen readers have the same number as the slider's value.
+void EditorPage::showSliderValue(int index)
+{
+    QSlider* moved = editSld.at(index);
+    const QString value = QString::number(moved->value());
+    moved->setToolTip(value);
+    if (m_state.loading || !moved->isVisible())
+        return;
+    const int handle = moved->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, moved);
+    const int x = QStyle::sliderPositionFromValue(moved->minimum(), moved->maximum(),
+                                                  moved->value(), moved->width() - handle)
+        + handle / 2;
+    QToolTip::showText(moved->mapToGlobal(QPoint(x, moved->height() / 2)), value, moved);
 }
 
 // Every position is stored, from the mouse, the keyboard or the wheel alike.
@@ -85,6 +110,17 @@ void EditorPage::editSld_Change(int index)
         return;
     edit::setTagValue(m_state, m_document, QLatin1String(edit::sliderTags.at(index)),
                       QString::number(editSld.at(index)->value()));
+}
+
+bool EditorPage::eventFilter(QObject* watched, QEvent* event)
+{
+    // A tooltip closes when a key is let go; the value of a slider moved by a key stays.
+    if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        const auto slider = std::find(editSld.cbegin(), editSld.cend(), watched);
+        if (slider != editSld.cend() && *slider && (*slider)->hasFocus())
+            showSliderValue(int(slider - editSld.cbegin()));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void EditorPage::fillFromDocument()

@@ -72,6 +72,7 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     edit::State& m_state;
     edit::EditorView& m_document;
@@ -80,6 +81,7 @@ protected:
 
 private:
     void editSld_Change(int index);
+    void showSliderValue(int index);
 
     QList<Bracket> m_brackets;
     QList<std::pair<QLabel*, CaptionWidth>> m_captions; // not fitted yet

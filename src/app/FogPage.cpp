@@ -32,7 +32,6 @@ FogPage::FogPage(QWidget* frame, edit::State& state, edit::EditorView& document,
     editNumeric[1] = textField("editNumeric1", tr("Vert Fog End"), 1320, 3090, 4575, 315);
 
     picFogColor->setAccessibleName(tr("Fog Color"));
-    picFogColor->setToolTip(tr("Click to choose the fog colour"));
     infolabels1->setBuddy(editSld[0]);
     infolabels2->setBuddy(editSld[1]);
     infolabels3->setBuddy(picFogColor);
@@ -52,9 +51,32 @@ QList<QWidget*> FogPage::focusOrder() const
     return {editSld[0], editSld[1], picFogColor, editNumeric[0], editNumeric[1]};
 }
 
+// Every fill of the editors (a load, an edit in the attribute list, this page made late)
+// shows the numeric fields, so the swatch is brought up to date with them.
 void FogPage::setNumericText(int index, const QString& text)
 {
     editNumeric.at(index)->setText(text);
+    refreshFogSwatch();
+}
+
+// The swatch chooses a new value for the track's fog colour. Without a colour the track holds
+// it looks unavailable, its tooltip says why, and a click opens nothing.
+void FogPage::refreshFogSwatch()
+{
+    const QString fogTag = QStringLiteral("fogcolor");
+    const QString value = edit::getTagValue(m_state, fogTag);
+    QString why;
+    if (!m_state.fileLoaded)
+        why = tr("No track is loaded, so there is no fog colour to choose.");
+    else if (!m_state.tagList.find(fogTag))
+        why = tr("This track has no FOGCOLOR tag, so there is no fog colour to choose.");
+    else if (!edit::fogColourFrom(value))
+        why = tr("The fog colour cannot be chosen here: the track's FOGCOLOR value \"%1\" is "
+                 "not three numbers (red, green and blue) separated by single spaces. It can be "
+                 "corrected on the Attributes page.")
+                  .arg(value);
+    picFogColor->setEnabled(why.isEmpty());
+    picFogColor->setToolTip(why.isEmpty() ? tr("Click to choose the fog colour") : why);
 }
 
 void FogPage::showFogSwatch(edit::Rgb colour)
@@ -85,18 +107,17 @@ void FogPage::editNumeric_Change(int index)
         edit::setTagValue(m_state, m_document, QLatin1String(edit::numericTags.at(index)), text);
 }
 
-// The dialog always opens; when the tag holds no readable colour its answer is ignored.
+// Without a readable colour in the tag the dialog does not open: a choice could not be kept.
 void FogPage::picFogColor_Click()
 {
     if (m_state.loading)
         return;
     const std::optional<edit::Rgb> current =
         edit::fogColourFrom(edit::getTagValue(m_state, QStringLiteral("fogcolor")));
-    const QColor initial =
-        current ? QColor(current->red, current->green, current->blue) : picFogColor->colour();
-    const QColor chosen = m_prompts.chooseColour(this, initial);
     if (!current)
         return;
+    const QColor chosen =
+        m_prompts.chooseColour(this, QColor(current->red, current->green, current->blue));
     // The swatch holds 24-bit colours; what it shows is what is stored.
     const QColor shown = chosen.toRgb();
     const edit::Rgb rgb{shown.red(), shown.green(), shown.blue()};

@@ -23,6 +23,7 @@ public:
 private:
     void editNumeric_Change(int index);
     void picFogColor_Click();
+    void refreshFogSwatch();
 
     Prompts& m_prompts;
     ColourSwatch* picFogColor = nullptr;

@@ -1,6 +1,7 @@
 #include "app/OptionsLayout.h"
 
 #include "app/FormLayout.h"
+#include "app/PageButton.h"
 
 #include <QAbstractButton>
 #include <QFontMetrics>
@@ -19,6 +20,15 @@ QPushButton* button(QWidget* parent, const char* objectName, const QString& capt
                     int top, int width, int height)
 {
     auto* result = formLayout::place(new QPushButton(caption, parent), objectName, left, top,
+                                     width, height);
+    result->setAccessibleName(withoutMnemonic(caption));
+    return result;
+}
+
+QPushButton* pageButton(QWidget* parent, const char* objectName, const QString& caption,
+                        int left, int top, int width, int height)
+{
+    auto* result = formLayout::place(new PageButton(caption, parent), objectName, left, top,
                                      width, height);
     result->setAccessibleName(withoutMnemonic(caption));
     return result;

@@ -16,6 +16,9 @@ QString withoutMnemonic(QString caption);
 
 QPushButton* button(QWidget* parent, const char* objectName, const QString& caption, int left,
                     int top, int width, int height);
+// A page button (PageButton) with its caption.
+QPushButton* pageButton(QWidget* parent, const char* objectName, const QString& caption,
+                        int left, int top, int width, int height);
 QLabel* label(QWidget* parent, const char* objectName, const QString& caption, int left, int top,
               int width, int height);
 

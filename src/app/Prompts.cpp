@@ -9,13 +9,50 @@ namespace {
 // Every prompt that has no title of its own carries the application's title.
 const QString applicationTitle = QStringLiteral("Tarvex Kite");
 
+// A message box breaks lines only between words, and cuts a word wider than itself: a long
+// path would lose its end. Long runs without a space get invisible break points (zero-width
+// spaces) after each "/" and at least every `longRun` characters, so the whole text wraps
+// within the box.
+QString withBreakPoints(const QString& text)
+{
+    constexpr qsizetype longRun = 30;
+    const QChar breakPoint(0x200B);
+    QString result;
+    result.reserve(text.size() + text.size() / 16);
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && !text.at(end).isSpace())
+            ++end;
+        const QStringView run = QStringView(text).sliced(start, end - start);
+        if (run.size() <= longRun) {
+            result.append(run);
+        } else {
+            qsizetype sinceBreak = 0;
+            for (qsizetype i = 0; i < run.size(); ++i) {
+                const QChar c = run.at(i);
+                result.append(c);
+                ++sinceBreak;
+                if (i + 1 < run.size() && !c.isHighSurrogate()
+                    && (c == QLatin1Char('/') || sinceBreak >= longRun)) {
+                    result.append(breakPoint);
+                    sinceBreak = 0;
+                }
+            }
+        }
+        if (end < text.size())
+            result.append(text.at(end));
+        start = end + 1;
+    }
+    return result;
+}
+
 // Messages join their lines with CR LF or with a lone CR (the save summary does); a label
 // only breaks lines at LF, so both become LF for display.
 QString displayText(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    return withBreakPoints(text);
 }
 
 } // namespace

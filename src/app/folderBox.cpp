@@ -379,6 +379,16 @@ void folderBox::Refresh()
     selectDrive(m_path, nullptr);
 }
 
+bool folderBox::pickFolder(const QString& folder)
+{
+    const int row = m_model->rowOf(cleanFolder(folder));
+    if (row < 0)
+        return false;
+    highlight(row);
+    objDir_Click(row);
+    return true;
+}
+
 void folderBox::objDir_Click(int row)
 {
     selectedItem = m_model->pathAt(row);

@@ -54,6 +54,11 @@ public:
     // Re-reads the open folder's subfolders, then the mounted volumes.
     void Refresh();
 
+    // Picks a folder the list shows (the open folder, one of its ancestors or subfolders)
+    // as a click on it does: highlights it, names it in selectedItem and raises pathChange.
+    // False, with nothing changed, when the list does not show it.
+    bool pickFolder(const QString& folder);
+
 Q_SIGNALS:
     void pathChange();
 

@@ -7,6 +7,7 @@
 #include "app/FormLayout.h"
 #include "app/LightPage.h"
 #include "app/NamePage.h"
+#include "app/PageButton.h"
 #include "app/Prompts.h"
 #include "app/enableSave.h"
 #include "app/frmOptions.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -96,9 +98,8 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     m_pageButtons->setExclusive(true);
     for (int i = 0; i < 4; ++i) {
         const QByteArray name = "optFrames" + QByteArray::number(i);
-        optFrames[i] = place(new QPushButton(pageNames.at(i), this), name.constData(),
+        optFrames[i] = place(new PageButton(pageNames.at(i), this), name.constData(),
                              2880 + 1080 * i, 60, 975, 375);
-        optFrames[i]->setCheckable(true);
         m_pageButtons->addButton(optFrames[i], i);
     }
 
@@ -161,19 +162,29 @@ void frmMain::linkFocusOrder()
     }
 }
 
-void frmMain::Form_Load()
+void frmMain::Form_Load(const QString& trackFolder)
 {
-    const QString folder = m_store.read(settingsApp, currentSection, folderKey);
+    const QString folder = trackFolder.isEmpty()
+                               ? m_store.read(settingsApp, currentSection, folderKey)
+                               : QFileInfo(trackFolder).path();
     if (!folder.isEmpty())
         fbMain->setPath(folder);
     fbMain->selectedItem = fbMain->Path();
-    const bool halfRenamed = finishInterruptedRename();
-    showLoadError(inOneBatch(m_attributesPage->rows(), [this] {
-        return edit::loadTrack(m_state, *this, fbMain->selectedItem);
-    }));
-    misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
-    cmdNew->setEnabled(cmdNew->isEnabled() && !halfRenamed);
+    // A track from the command line is loaded by its pick below, not the folder around it.
+    const auto loadOpenFolder = [this] {
+        fbMain->selectedItem = fbMain->Path();
+        const bool halfRenamed = finishInterruptedRename();
+        showLoadError(inOneBatch(m_attributesPage->rows(), [this] {
+            return edit::loadTrack(m_state, *this, fbMain->selectedItem);
+        }));
+        misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
+        cmdNew->setEnabled(cmdNew->isEnabled() && !halfRenamed);
+    };
+    if (trackFolder.isEmpty())
+        loadOpenFolder();
     edit::showFogCaption(m_state, *this, edit::emptyFogCaption());
+    if (!trackFolder.isEmpty() && !pickTrack(trackFolder))
+        loadOpenFolder();
 
     if (const QScreen* screen = this->screen()) {
         QRect centred = rect();
@@ -183,6 +194,16 @@ void frmMain::Form_Load()
     show();
     QApplication::processEvents();
     m_options = new frmOptions(m_descriptions, m_rename, m_store, m_prompts, this);
+}
+
+// The pick of a click in the browser, which loads the track. A track the browser does not
+// list (a hidden folder, say) is opened itself and picked as its own entry.
+bool frmMain::pickTrack(const QString& trackFolder)
+{
+    if (fbMain->pickFolder(trackFolder))
+        return true;
+    return QFileInfo(trackFolder).isDir() && fbMain->setPath(trackFolder)
+        && fbMain->pickFolder(trackFolder);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -275,9 +296,10 @@ void frmMain::cmdOpt_Click()
 QString frmMain::aboutText()
 {
     return QStringList{QStringLiteral("Tarvex Kitework (Kite)"),
-                       QStringLiteral("Written by the Tarvex Kite developers"),
-                       QStringLiteral("Contact: the Tarvex Kite project page"), QString(),
-                       QStringLiteral("Version 2.0, Compiled December 30, 2001")}
+                       QStringLiteral("Tarvex Kite, the track info editor for Tarvex. "
+                                      "Licence: MIT."),
+                       QStringLiteral("Help and contact: README.md, in " KITE_DOC_DIR),
+                       QString(), QStringLiteral("Version 2.0, Compiled December 30, 2001")}
         .join(QLatin1Char('\n'));
 }
 

@@ -49,8 +49,9 @@ public:
     Q_DISABLE_COPY_MOVE(frmMain)
 
     // Start-up: restores the last folder, loads its track, shows the window and creates
-    // the (hidden) options dialog.
-    void Form_Load();
+    // the (hidden) options dialog. Given a track folder (from the command line), it opens
+    // that folder's parent instead and picks the track there, as a click on it would.
+    void Form_Load(const QString& trackFolder = QString());
 
     // The caption text of the About message, five lines.
     static QString aboutText();
@@ -66,6 +67,7 @@ private:
     // and the command buttons.
     void linkFocusOrder();
 
+    bool pickTrack(const QString& trackFolder);
     void Form_Unload();
     void fbMain_pathChange();
     void optFrames_Click(int index);

@@ -111,17 +111,15 @@ void frmOptions::ensureControls()
     if (m_descriptionsPage)
         return;
     using optionsLayout::button;
-    optSelFrames[0] = button(this, "optSelFrames0", QStringLiteral("&Descriptions"), 120, 120,
-                             1335, 375);
-    optSelFrames[1] =
-        button(this, "optSelFrames1", QStringLiteral("&Renaming"), 1560, 120, 1335, 375);
+    optSelFrames[0] = optionsLayout::pageButton(this, "optSelFrames0",
+                                                QStringLiteral("&Descriptions"), 120, 120, 1335,
+                                                375);
+    optSelFrames[1] = optionsLayout::pageButton(this, "optSelFrames1",
+                                                QStringLiteral("&Renaming"), 1560, 120, 1335, 375);
     m_pageGroup = new QButtonGroup(this);
     m_pageGroup->setExclusive(true);
-    for (int i = 0; i < int(optSelFrames.size()); ++i) {
-        optSelFrames[i]->setCheckable(true);
-        optSelFrames[i]->setAutoDefault(false);
+    for (int i = 0; i < int(optSelFrames.size()); ++i)
         m_pageGroup->addButton(optSelFrames[i], i);
-    }
     m_descriptionsPage = new DescriptionsPage(this, m_descriptions);
     m_renamingPage = new RenamingPage(this, m_rename, m_store, m_prompts);
     frames = {m_descriptionsPage, m_renamingPage};

@@ -2,6 +2,7 @@
 // and shutdown, picks in the real browser, every editor, the attribute list, Save and New.
 #include "GuiTest.h"
 #include "ScriptedPrompts.h"
+#include "app/CommandLine.h"
 #include "app/frmMain.h"
 #include "descriptions/desc.h"
 #include "document/edit.h"
@@ -11,15 +12,31 @@
 #include "support/TempTrack.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QLabel>
 #include <QButtonGroup>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
+#include <QTextDocumentFragment>
 #include <QTimer>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <functional>
 
 namespace {
+
+// The window that shows the tooltip text, if one is shown.
+QWidget* toolTipWindow()
+{
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->inherits("QTipLabel") && top->isVisible())
+            return top;
+    }
+    return nullptr;
+}
 
 // <temp>/levels holds toytrack (with a .taz file) and emptyfolder (no info file).
 class FrmMainTest : public ::testing::Test
@@ -80,7 +97,11 @@ protected:
     void editRow(int row, const QString& typed, Qt::Key end = Qt::Key_Return, QPoint at = {}) const
     {
         clickRow(list(), row);
-        at = at.isNull() ? list()->visualRect(list()->model()->index(row, 0)).center() : at;
+        if (at.isNull()) {
+            at = list()->visualRect(list()->model()->index(row, 0)).center();
+        } else { // a double-click elsewhere: its first click lands there too
+            QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, at);
+        }
         QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, at);
         ASSERT_TRUE(QTest::qWaitFor([&] { return rowEditor() && rowEditor()->isVisible(); }));
         retype(rowEditor(), typed);
@@ -139,7 +160,12 @@ TEST_F(FrmMainTest, session_picksLoadTracks_newCreatesTheFile_exitStoresTheOpenF
     press(u"cmdAbout"_s);
     const QStringList about = prompts.informationTexts.value(0).split(u'\n');
     ASSERT_EQ(about.size(), 5);
-    EXPECT_TRUE(!about[1].isEmpty() && !about[2].isEmpty() && about[3].isEmpty());
+    EXPECT_TRUE(about[3].isEmpty());
+    // The credit names the project and its licence, the contact line where the README is.
+    EXPECT_TRUE(about[1].contains(u"Tarvex Kite"_s) && about[1].contains(u"Licence: MIT"_s))
+        << about[1].toStdString();
+    EXPECT_TRUE(about[2].contains(u"README.md"_s) && about[2].contains(u"/doc/tarvex-kite"_s))
+        << about[2].toStdString();
     EXPECT_EQ(about[0] + u'|' + about[4],
               u"Tarvex Kitework (Kite)|Version 2.0, Compiled December 30, 2001"_s);
     press(u"cmdExit"_s);
@@ -186,17 +212,36 @@ TEST_F(FrmMainTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsR
         const QPoint left(4, s->height() / 2), middle(s->width() / 2, s->height() / 2);
         QWheelEvent wheel(middle, s->mapToGlobal(middle), {}, {0, -120}, {}, {},
                           Qt::NoScrollPhase, false);
+        // The number shows at the handle while it moves, and to screen readers.
+        QStringList unseen;
+        const auto valueShown = [&] {
+            const QString number = QString::number(s->value());
+            const QWidget* tip = toolTipWindow();
+            const double handleX = s->mapToGlobal(QPoint()).x()
+                + double(s->value()) / s->maximum() * s->width();
+            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(s);
+            if (!tip || QToolTip::text() != number || std::abs(tip->x() - handleX) > 24.0
+                || reader->text(QAccessible::Value) != number
+                || reader->valueInterface()->currentValue().toString() != number)
+                unseen << number;
+        };
         const std::function<void()> ways[]{// Home, a drag from the left end to the middle, wheel
-            [&] { QTest::keyClick(s, Qt::Key_Home); },
-            [&] { QTest::mousePress(s, Qt::LeftButton, {}, left), QTest::mouseMove(s, middle),
-                  QTest::mouseRelease(s, Qt::LeftButton, {}, middle); },
-            [&] { QApplication::sendEvent(s, &wheel); }};
+            [&] { QTest::keyClick(s, Qt::Key_Home); valueShown(); },
+            [&] { QTest::mousePress(s, Qt::LeftButton, {}, left), QTest::mouseMove(s, middle);
+                  valueShown(); QTest::mouseRelease(s, Qt::LeftButton, {}, middle); },
+            [&] { QApplication::sendEvent(s, &wheel); valueShown(); }};
         for (const auto& move : ways) {
+            QToolTip::hideText();
             move();
             values << s->value();
             EXPECT_EQ(tag(QLatin1String(tags[i])) + u'|' + rowValue(QLatin1String(tags[i])),
                       u"%1|%1"_s.arg(s->value()));
         }
+        EXPECT_EQ(unseen, QStringList());
+        QToolTip::hideText(); // a pointer resting on the slider is told its value
+        QHelpEvent rest(QEvent::ToolTip, middle, s->mapToGlobal(middle));
+        QApplication::sendEvent(s, &rest);
+        EXPECT_EQ(QToolTip::text(), QString::number(s->value()));
         EXPECT_TRUE(values[0] == 0 && std::abs(values[1] - max / 2) < max / 10
                     && values[2] < values[1]);
     }
@@ -205,6 +250,7 @@ TEST_F(FrmMainTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsR
 TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLeftAlone)
 {
     track(u"badfog"_s, u"FOGCOLOR 64 64"_s);
+    track(u"nofog"_s, u"NAME No Fog"_s);
     start(levels);
     pickFolder(u"toytrack"_s);
     showPage(2);
@@ -218,11 +264,27 @@ TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLef
               u"0 0 255 |Red: 0\nGreen: 0\nBlue: 255"_s);
     EXPECT_EQ(swatch->grab().toImage().pixelColor(swatch->rect().center()), QColor(0, 0, 255));
     EXPECT_EQ(prompts.colourDialogInitials, QList<QColor>(2, QColor(64, 96, 160)));
+    EXPECT_TRUE(swatch->isEnabled());
+    // Without a usable colour the swatch looks unavailable, says why, and opens nothing.
+    for (const auto& [folder, why] : {std::pair(u"badfog"_s, u"FOGCOLOR value \"64 64\""_s),
+                                      std::pair(u"emptyfolder"_s, u"No track is loaded"_s),
+                                      std::pair(u"nofog"_s, u"no FOGCOLOR tag"_s)}) {
+        pickFolder(folder);
+        const QString caption = text(u"lblfogcolor"_s);
+        EXPECT_TRUE(!swatch->isEnabled() && swatch->toolTip().contains(why))
+            << swatch->toolTip().toStdString();
+        EXPECT_NE(swatch->grab().toImage().pixelColor(swatch->rect().center()), QColor(0, 0, 255));
+        QTest::mouseClick(swatch, Qt::LeftButton);
+        QTest::keyClick(swatch, Qt::Key_Space);
+        EXPECT_EQ(prompts.colourDialogInitials.size(), 2);
+        EXPECT_EQ(text(u"lblfogcolor"_s), caption);
+    }
+    EXPECT_EQ(tag(u"fogcolor"_s), QString());
     pickFolder(u"badfog"_s);
-    const QString caption = text(u"lblfogcolor"_s);
-    QTest::mouseClick(swatch, Qt::LeftButton); // answered with its initial colour
-    EXPECT_EQ(prompts.colourDialogInitials.size(), 3);
-    EXPECT_EQ(tag(u"fogcolor"_s) + text(u"lblfogcolor"_s), u"64 64"_s + caption);
+    EXPECT_EQ(tag(u"fogcolor"_s), u"64 64"_s);
+    showPage(3); // mended in the attribute list, the colour can be chosen again
+    editRow(0, u"1 2 3"_s);
+    EXPECT_TRUE(swatch->isEnabled() && !swatch->toolTip().contains(u"FOGCOLOR"_s));
 }
 
 TEST_F(FrmMainTest, attributeList_clicksShowDescriptions_asTheOptionsDialogEditsThem)
@@ -359,6 +421,150 @@ TEST_F(FrmMainTest, keyboardOrder_followsTheFormWhicheverPageIsOpenedFirst)
                   u"editNumeric0 editNumeric1 listviewAttr cmdSave cmdNew cmdOpt cmdAbout "
                   u"cmdExit"_s) << pages.size();
     }
+}
+
+// The help line keeps its box under the list, and every word of a text is readable there:
+// the longest built-in text in a smaller font, a long text of the user's by scrolling. The
+// tooltip holds the whole text.
+TEST_F(FrmMainTest, descriptionLine_showsTheWholeText_inItsBox)
+{
+    const QList<cDesc> builtIns = desc::Store::builtInDescriptions();
+    const cDesc mirrors = *std::find_if(builtIns.cbegin(), builtIns.cend(), [](const cDesc& entry) {
+        return entry.forTag == u"MIRRORS"_s;
+    });
+    QString userText;
+    while (userText.size() < 500)
+        userText += u"word%1 "_s.arg(userText.size());
+    userText = userText.left(499) + u'.';
+    store.write(desc::appName, desc::sectionName, mirrors.forTag, mirrors.tagDesc);
+    store.write(desc::appName, desc::sectionName, u"FARCLIP"_s, userText);
+    track(u"cases"_s, u"MIRRORS 0 1 0 256|FARCLIP 100"_s);
+    start(levels + u"/cases"_s);
+    showPage(3);
+    const QFont pageFont = w(u"attributesPage"_s)->font();
+    for (const auto& [row, whole, scrolls] :
+         {std::tuple(0, QString(u"MIRRORS: "_s + mirrors.tagDesc), false),
+          std::tuple(1, QString(u"FARCLIP: "_s + userText), true)}) {
+        SCOPED_TRACE(row);
+        clickRow(list(), row);
+        QCoreApplication::sendPostedEvents(); // the line lays itself out
+        auto* label = w<QLabel>(u"lblDesc"_s);
+        auto* box = w<QScrollArea>(u"lblDescBox"_s);
+        ASSERT_TRUE(label && box);
+        EXPECT_EQ(label->text(), whole);
+        EXPECT_EQ(box->geometry(), QRect(16, 339, 393, 28)); // 240, 5085, 5895, 420 twips
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(box->toolTip()).toPlainText(), whole);
+        QScrollBar* bar = box->verticalScrollBar();
+        const int needed = label->heightForWidth(label->width());
+        EXPECT_GE(label->height(), needed); // every line is laid out
+        EXPECT_EQ(bar->maximum() > 0, scrolls);
+        EXPECT_LE(needed, box->viewport()->height() + bar->maximum()); // and can be seen
+        EXPECT_GE(label->font().pointSizeF(), scrolls ? pageFont.pointSizeF() : 6.5);
+        bar->setValue(bar->maximum());
+        EXPECT_LE(label->geometry().bottom() - bar->value(), box->viewport()->height());
+    }
+}
+
+// Tab reaches every page button between the folder browser and the page, in the form's
+// order; Space or Enter on one shows its page.
+TEST_F(FrmMainTest, pageButtons_tabReachesEach_spaceOrEnterShowsItsPage)
+{
+    start(levels + u"/toytrack"_s);
+    w(u"objDrive"_s)->setFocus(Qt::TabFocusReason);
+    QStringList order;
+    for (int i = 0; i < 30 && (order.isEmpty() || order.last() != u"cmdExit"_s); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order.join(u' '), u"objDir optFrames0 optFrames1 optFrames2 optFrames3 txtName "
+                                u"txtAuthor txtFolder cmdSave cmdOpt cmdAbout cmdExit"_s);
+    QStringList shown;
+    for (const auto& [button, key] : {std::pair(2, Qt::Key_Space), std::pair(3, Qt::Key_Return),
+                                      std::pair(1, Qt::Key_Enter), std::pair(0, Qt::Key_Space)}) {
+        w(u"optFrames%1"_s.arg(button))->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        for (int page = 0; page < 4; ++page)
+            if (w(u"frames%1"_s.arg(page))->isVisible())
+                shown << QString::number(page);
+    }
+    EXPECT_EQ(shown.join(u' '), u"2 3 1 0"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // as radio buttons do
+    EXPECT_TRUE(w(u"frames1"_s)->isVisible() && w(u"optFrames1"_s)->hasFocus());
+}
+
+// A track given on the command line (its folder or its info file) opens as a click on it in
+// its parent folder would; a path that is no track gives a message and the usual start.
+TEST_F(FrmMainTest, commandLine_opensTheTrackAsAClickWould_orSaysWhyNot)
+{
+    temp.writeFile(u"levels/toytrack/notes.inf"_s, "NAME other");
+    // What the window shows after the start: the browser, the loaded track, the fields.
+    const auto seen = [this] {
+        auto* folders = w<QListView>(u"objDir"_s);
+        QStringList result{w<folderBox>(u"fbMain"_s)->Path(),
+                           w<folderBox>(u"fbMain"_s)->selectedItem,
+                           folders->currentIndex().data().toString(), enabled(),
+                           QString::number(rows())};
+        for (const char* name : {"txtName", "txtFolder", "lblfogcolor", "editNumeric0"})
+            result << text(QLatin1String(name));
+        return result.join(u'|');
+    };
+    start(levels); // the click, for comparison
+    pickFolder(u"toytrack"_s);
+    const QString clicked = seen();
+    window.reset();
+    store.write(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s, levels + u"/emptyfolder"_s);
+    const QString usual =
+        levels + u"/emptyfolder|"_s + levels + u"/emptyfolder|emptyfolder|New|0"_s;
+    const struct { QString given, shows, message; } cases[]{
+        {levels + u"/toytrack"_s, clicked, {}},
+        {u"toytrack/"_s, clicked, {}}, // from the working folder
+        {u"toytrack/toytrack.inf"_s, clicked, {}},
+        {levels + u"/gone"_s, usual, u"does not exist"_s},
+        {u"toytrack/notes.inf"_s, usual, u"is not a track's info file"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given.toStdString());
+        QDir::setCurrent(levels);
+        QString problem;
+        const QString folder = trackFolderFor(c.given, &problem);
+        window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
+        window->Form_Load(folder);
+        EXPECT_TRUE(seen().startsWith(c.shows)) << seen().toStdString();
+        EXPECT_EQ(problem.isEmpty(), c.message.isEmpty());
+        if (!c.message.isEmpty()) {
+            EXPECT_TRUE(problem.contains(c.message) && problem.contains(c.given))
+                << problem.toStdString();
+        }
+        window.reset();
+    }
+    EXPECT_TRUE(prompts.retryTexts.isEmpty());
+}
+
+// On a dark desktop every text stays readable: the rows on the list's pale picture, the help
+// line, a numeric field marked red, and the folder pictures.
+TEST_F(FrmMainTest, darkDesktop_everyTextStaysReadable)
+{
+    const DarkDesktop dark;
+    store.write(desc::appName, desc::sectionName, u"FARCLIP"_s, u"The distance you can see."_s);
+    start(levels + u"/toytrack"_s);
+    showPage(3);
+    clickRow(list(), 0);
+    clickRow(list(), 1);
+    QWidget* rowsShown = list()->viewport();
+    const QRect labelCell = list()->visualRect(list()->model()->index(0, 1));
+    const QRect valueCell = list()->visualRect(list()->model()->index(0, 0));
+    EXPECT_GE(inkContrast(rowsShown, labelCell), 4.5);
+    EXPECT_GE(inkContrast(rowsShown, valueCell), 4.5);
+    EXPECT_GE(inkContrast(w(u"lblDesc"_s)), 4.5);
+    auto* field = w<QLineEdit>(u"editNumeric0"_s);
+    showPage(2);
+    retype(field, u"x"_s);
+    EXPECT_GE(contrast(field->palette().color(QPalette::Text),
+                       field->palette().color(QPalette::Base)), 3.0);
+    EXPECT_GE(inkContrast(field, field->rect().adjusted(3, 3, -3, -3)), 3.0);
+    auto* folders = w<QListView>(u"objDir"_s);
+    const QRect firstRow = folders->visualRect(folders->model()->index(0, 0));
+    EXPECT_GE(inkContrast(folders->viewport(), QRect(firstRow.topLeft(), QSize(20, 16))), 3.0);
 }
 
 TEST(QtPromptsTest, retryOrCancel_realMessageBoxAnsweredFromATimer)

@@ -199,6 +199,37 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
     EXPECT_EQ(emptied + u'|' + rename.trackExts.join(u';'), u'|' + defaultExts);
 }
 
+// Tab reaches both page buttons in the form's order; Space or Enter on one shows its page
+// (Enter does not press OK there). On a dark desktop a label marked invalid stays readable.
+TEST_F(FrmOptionsTest, pageButtons_tabReachesBoth_spaceOrEnterShowsItsPage)
+{
+    const DarkDesktop dark;
+    restart();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    w("cmdOK")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 20 && (order.isEmpty() || order.last() != u"cmdOK"_s); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order.join(u' '), u"listviewDesc cmdAddDesc cmdDel txtLabel txtDesc optSelFrames0 "
+                                u"cmdExit cmdDefaults optSelFrames1 cmdOK"_s);
+    QStringList shown;
+    for (const auto& [button, key] : {std::pair("optSelFrames1", Qt::Key_Return),
+                                      std::pair("optSelFrames0", Qt::Key_Enter),
+                                      std::pair("optSelFrames1", Qt::Key_Space)}) {
+        w(button)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), key);
+        shown << QString::number(w("frames1")->isVisible()) + QString::number(dialog->isVisible());
+    }
+    EXPECT_EQ(shown.join(u' '), u"11 01 11"_s);
+    click("optSelFrames0");
+    clickRow(list(), 0);
+    retype(w("txtLabel"), u"name"_s); // another's label: marked
+    EXPECT_GE(inkContrast(w("txtLabel"), w("txtLabel")->rect().adjusted(3, 3, -3, -3)), 4.5);
+}
+
 } // namespace
 
 TEST_F(FrmOptionsTest, storedRenameChoices_areShownWhenFirstOpened_andKeptByOk)

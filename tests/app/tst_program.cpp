@@ -1,0 +1,101 @@
+// The program as a whole: its command line, run as the real program, and its real message
+// boxes, answered from a timer.
+#include "GuiTest.h"
+#include "app/Prompts.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTextLayout>
+#include <QTimer>
+
+namespace {
+
+// The program itself: --version and --help print and end; a path that does not exist is
+// reported on standard error, and the editor starts all the same.
+TEST(CommandLineTest, versionHelpAndAMissingPath)
+{
+    QTemporaryDir settings;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_CONFIG_HOME"_s, settings.path());
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    const auto run = [&](const QStringList& arguments, QProcess& program) {
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(KITE_PROGRAM), arguments);
+        return program.waitForStarted();
+    };
+    QProcess version, help, missing;
+    ASSERT_TRUE(run({u"--version"_s}, version) && version.waitForFinished());
+    EXPECT_EQ(version.readAllStandardOutput().trimmed(), "Tarvex Kite 2.0.0");
+    ASSERT_TRUE(run({u"--help"_s}, help) && help.waitForFinished());
+    EXPECT_TRUE(help.readAllStandardOutput().contains("[FOLDER | FILE.inf]"));
+    EXPECT_EQ(help.exitCode() + version.exitCode(), 0);
+    ASSERT_TRUE(run({settings.path() + u"/gone"_s}, missing));
+    QByteArray said;
+    for (int i = 0; i < 50 && !said.contains('\n'); ++i) {
+        missing.waitForReadyRead(200);
+        said += missing.readAllStandardError();
+    }
+    EXPECT_TRUE(said.contains("/gone\" does not exist")) << said.toStdString();
+    EXPECT_FALSE(missing.waitForFinished(500)); // the editor runs, its message box open
+    missing.kill();
+    missing.waitForFinished();
+}
+
+// A message naming a long path shows all of it: the text wraps within the box.
+TEST(QtPromptsTest, longPaths_wrapWithinTheMessageBox)
+{
+    const QString folder = QDir::tempPath() + u"/levels/"_s + QString(250, u'n') + u"/"_s
+        + QString(60, u'x');
+    const QString save = u"Saved changes to '"_s + folder + u"/x.inf'\rRenamed folder 'a' to 'b'"
+                         u"\r\n\r\nNo Errors Encountered"_s;
+    const QString access = u"Error accessing "_s + folder + u"\r\rError 2\rNo such file"_s;
+    for (const QString& message : {save, access}) {
+        QString shown;
+        int widest = 0, room = 0, height = 0, laidOut = 0;
+        QTimer poll; // looks for the box once it is open, measures it and closes it
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+            QMessageBox* box = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<QMessageBox*>(top) && top->isVisible())
+                    box = qobject_cast<QMessageBox*>(top);
+            if (!box)
+                return;
+            poll.stop();
+            auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+            shown = label->text();
+            room = label->contentsRect().width();
+            height = label->height();
+            QTextLayout layout(shown, label->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WordWrap);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(room);
+                widest = std::max(widest, int(std::ceil(line.naturalTextWidth())));
+            }
+            layout.endLayout();
+            laidOut = int(layout.boundingRect().height());
+            EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
+            box->done(0);
+        });
+        poll.start();
+        if (message == save)
+            QtPrompts().information(nullptr, message);
+        else
+            QtPrompts().retryOrCancel(nullptr, message);
+        QString expected = message;
+        expected.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+        EXPECT_EQ(shown.remove(QChar(0x200B)), expected);
+        EXPECT_GT(room, 0);
+        EXPECT_LE(widest, room);
+        EXPECT_GE(height, laidOut);
+    }
+}
+
+} // namespace
