@@ -72,6 +72,17 @@ public:
     }
     QColor chooseColour(QWidget*, const QColor& initial) override { return initial; }
     QString inputText(QWidget*, const QString&) override { return {}; }
+    SaveChoice saveDiscardOrCancel(QWidget*, const QString& text) override
+    {
+        messages.append(text);
+        return SaveChoice::Cancel;
+    }
+    bool overwriteOrCancel(QWidget*, const QString& text) override
+    {
+        messages.append(text);
+        return false;
+    }
+    void notice(QWidget*, const QString& text) override { messages.append(text); }
 };
 
 // Stops the benchmark run with a message: a benchmark whose work failed measures nothing.

@@ -11,6 +11,13 @@ class QWidget;
 class Prompts
 {
 public:
+    enum class SaveChoice
+    {
+        Save,
+        Discard,
+        Cancel,
+    };
+
     virtual ~Prompts() = default;
     // Information message with one OK button, titled "Tarvex Kite".
     virtual void information(QWidget* parent, const QString& text) = 0;
@@ -20,6 +27,12 @@ public:
     virtual QColor chooseColour(QWidget* parent, const QColor& initial) = 0;
     // Text input box titled "Tarvex Kite"; cancelling returns empty text.
     virtual QString inputText(QWidget* parent, const QString& prompt) = 0;
+    // Question with Save, Discard and Cancel (Escape and closing it count as Cancel).
+    virtual SaveChoice saveDiscardOrCancel(QWidget* parent, const QString& text) = 0;
+    // Question with Overwrite and Cancel; true for Overwrite (Escape and closing it: Cancel).
+    virtual bool overwriteOrCancel(QWidget* parent, const QString& text) = 0;
+    // A message that waits for nothing: it stays up beside the window, which goes on working.
+    virtual void notice(QWidget* parent, const QString& text) = 0;
 };
 
 class QtPrompts final : public Prompts
@@ -29,6 +42,9 @@ public:
     bool retryOrCancel(QWidget* parent, const QString& text) override;
     QColor chooseColour(QWidget* parent, const QColor& initial) override;
     QString inputText(QWidget* parent, const QString& prompt) override;
+    SaveChoice saveDiscardOrCancel(QWidget* parent, const QString& text) override;
+    bool overwriteOrCancel(QWidget* parent, const QString& text) override;
+    void notice(QWidget* parent, const QString& text) override;
 };
 
 #endif

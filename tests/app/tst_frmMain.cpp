@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <functional>
 
@@ -105,7 +106,7 @@ TEST_F(FrmMainTest, startUp_storedFolderLoads_vanishedOneAsksAndCancelLoadsTheWo
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem, levels + u"/toytrack"_s);
     EXPECT_EQ(columnTexts(list(), 1).join(u' '), u"NAME FARCLIP FOGSTART FOGCOLOR VERTFOGSTART "
               u"VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER"_s);
-    QStringList shown{window->windowTitle(), enabled()};
+    QStringList shown{window->windowHandle()->title(), enabled()}; // the caption shown
     for (const char* name : {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
         shown << text(QLatin1String(name));
     shown << QString::number(slider(0)->value()) << QString::number(slider(4)->value());
@@ -217,7 +218,9 @@ TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLef
               u"0 0 255 |Red: 0\nGreen: 0\nBlue: 255"_s);
     EXPECT_EQ(swatch->grab().toImage().pixelColor(swatch->rect().center()), QColor(0, 0, 255));
     EXPECT_EQ(prompts.colourDialogInitials, QList<QColor>(2, QColor(64, 96, 160)));
+    prompts.saveAnswers = {Prompts::SaveChoice::Discard};
     pickFolder(u"badfog"_s);
+    EXPECT_EQ(prompts.saveQuestions.size(), 1);
     const QString caption = text(u"lblfogcolor"_s);
     QTest::mouseClick(swatch, Qt::LeftButton); // answered with its initial colour
     EXPECT_EQ(prompts.colourDialogInitials.size(), 3);
