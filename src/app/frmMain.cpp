@@ -153,7 +153,12 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     optFrames_Click(0);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // An edit still open in the list would be committed by the focus leaving it while the
+    // window is taken apart, and fill editors that are gone by then.
+    commitOpenEdit();
+}
 
 void frmMain::ensureEditorPages()
 {
