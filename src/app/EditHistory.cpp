@@ -26,10 +26,12 @@ public:
         RowTyped, // the row already shows it; the editors are filled from the document
     };
 
-    TagValueCommand(edit::State& state, edit::EditorView& view, int index, QString before,
-                    QString after, Source source, const QObject* control, int run)
-        : m_state(state), m_view(view), m_index(index), m_before(std::move(before)),
-          m_after(std::move(after)), m_source(source), m_control(control), m_run(run)
+    TagValueCommand(EditHistory& history, edit::State& state, edit::EditorView& view, int index,
+                    QString before, QString after, Source source, const QObject* control,
+                    int run)
+        : m_history(history), m_state(state), m_view(view), m_index(index),
+          m_before(std::move(before)), m_after(std::move(after)), m_source(source),
+          m_control(control), m_run(run)
     { }
 
     int id() const override { return m_control ? mergeableId : -1; }
@@ -79,8 +81,11 @@ private:
             edit::setTagValueAt(m_state, m_view, m_index, value);
         }
         edit::showTagValueAt(m_state, m_view, m_index);
+        if (m_source == Source::RowTyped)
+            Q_EMIT m_history.rowStepShown(m_index);
     }
 
+    EditHistory& m_history;
     edit::State& m_state;
     edit::EditorView& m_view;
     const int m_index;
@@ -137,7 +142,7 @@ void EditHistory::change(const QString& label, const QString& value, const QObje
     const QString before = m_state.tagList.at(index).tagValue;
     if (before == value)
         return;
-    stack().push(new TagValueCommand(m_state, m_view, index, before, value,
+    stack().push(new TagValueCommand(*this, m_state, m_view, index, before, value,
                                      TagValueCommand::Source::Editor, control, m_run));
 }
 
@@ -150,7 +155,7 @@ void EditHistory::changeRow(int index, const QString& value)
         edit::fillEditors(m_state, m_view); // as after any edit of a row
         return;
     }
-    stack().push(new TagValueCommand(m_state, m_view, index, before, value,
+    stack().push(new TagValueCommand(*this, m_state, m_view, index, before, value,
                                      TagValueCommand::Source::RowTyped, nullptr, m_run));
 }
 

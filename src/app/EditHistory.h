@@ -56,6 +56,9 @@ public:
 Q_SIGNALS:
     // A step was made, merged, undone or redone, or the history was cleared.
     void changed();
+    // An undo or redo changed a value typed into the row of the record at `index`: the row
+    // is where the user looks for it.
+    void rowStepShown(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -26,6 +26,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -140,6 +141,8 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(m_history, &EditHistory::changed, this, &frmMain::showModified);
+    connect(m_history, &EditHistory::rowStepShown, m_attributesPage,
+            &AttributesPage::setCurrentRow);
     connect(m_namePage, &NamePage::folderNameEdited, this, &frmMain::showModified);
     connect(m_watch, &InfoFileWatch::changed, this, &frmMain::infoFile_Changed);
     auto* undo = new QShortcut(this);
@@ -201,7 +204,14 @@ void frmMain::Form_Load()
     show();
     QApplication::processEvents();
     m_options = new frmOptions(m_descriptions, m_rename, m_store, m_prompts, this);
-    documentLoaded(); // the file is watched once the window is up
+    documentLoaded();
+    // Watching costs nothing while the editor runs, but the system needs about 10 ms to take
+    // a file watch down when the program ends. Started a moment after start-up, it costs a
+    // start that is ended at once nothing, and its first look finds what changed meanwhile.
+    QTimer::singleShot(500, this, [this] {
+        m_watching = true;
+        infoFile_Changed();
+    });
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -272,9 +282,14 @@ void frmMain::documentLoaded()
 {
     m_history->clear();
     m_toldOfDiskChange = false;
-    if (m_options) // from the end of start-up on
-        m_watch->watch(m_state.fileLoaded ? m_state.diskCopy.path : QString());
+    watchLoadedFile();
     showModified();
+}
+
+void frmMain::watchLoadedFile()
+{
+    if (m_watching)
+        m_watch->watch(m_state.fileLoaded ? m_state.diskCopy.path : QString());
 }
 
 void frmMain::commitOpenEdit()
@@ -297,7 +312,7 @@ void frmMain::editRedo()
 void frmMain::infoFile_Changed()
 {
     // A file replaced by another one is watched again under its name.
-    m_watch->watch(m_state.diskCopy.path);
+    watchLoadedFile();
     if (!m_state.fileLoaded)
         return;
     const edit::DiskState disk = edit::diskState(m_state);
@@ -387,8 +402,7 @@ bool frmMain::saveDocument()
             m_history->clear();
         m_toldOfDiskChange = false;
     }
-    if (m_options)
-        m_watch->watch(m_state.fileLoaded ? m_state.diskCopy.path : QString());
+    watchLoadedFile();
     showModified();
     m_prompts.information(this, result.message());
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);

@@ -82,6 +82,7 @@ private:
     bool saveDocument();
     // After a track was loaded: a fresh history, the new file watched.
     void documentLoaded();
+    void watchLoadedFile();
     // Ends an in-place edit of the attribute list as Enter does.
     void commitOpenEdit();
     void editUndo();
@@ -120,6 +121,7 @@ private:
     frmOptions* m_options = nullptr; // exists from the end of Form_Load
     EditHistory* m_history = nullptr;
     InfoFileWatch* m_watch = nullptr;
+    bool m_watching = false;         // from a moment after start-up on
     bool m_toldOfDiskChange = false; // a notice was shown since the file was last read
 
     folderBox* fbMain = nullptr;

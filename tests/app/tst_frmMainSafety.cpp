@@ -394,6 +394,21 @@ TEST_F(SafetyTest, undo_runsEndWhenTheFocusMoves)
     EXPECT_EQ(names.join(u'|'), u"Toy Worldabef by Anncd|Toy Worldab by Anncd|Toy Worldab by Ann|"
                                 u"'Toy World by Ann'|'Toy World by Ann'|Toy Worldab by Ann"_s);
     EXPECT_EQ(text(u"txtName"_s) + u'|' + text(u"txtAuthor"_s), u"Toy Worldab|Ann"_s);
+    // Undoing a value typed into a row brings that row to view as the current one.
+    QStringList rows;
+    for (const int row : {1, 6}) {
+        typeInRow(row, u"typed"_s);
+        QTest::keyClick(rowEditor(), Qt::Key_Return);
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return !rowEditor() || !rowEditor()->isVisible(); }));
+    }
+    clickRow(list(), 3);
+    for (int i = 0; i < 2; ++i) {
+        key(Qt::Key_Z);
+        const int current = list()->currentIndex().row();
+        rows << QString::number(current) + u':' + rowValue(current);
+    }
+    EXPECT_EQ(rows.join(u'|'), u"6:0|1:1 1 1"_s);
 }
 
 // Another program changes the track file: with nothing unsaved the track is shown again as
