@@ -1,11 +1,41 @@
 #include "BenchSupport.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 namespace bench {
+
+// A track folder whose info file holds the usual editor tags and then `lines` further tag
+// lines of about 30 bytes each, with and without comments, CR LF as the game writes them.
+QString makeLargeTrack(const QString& scratch, const QString& name, int lines)
+{
+    const QString folder = scratch + QLatin1Char('/') + name;
+    QDir().mkpath(folder);
+    std::ostringstream text;
+    text << ";----------------------------\r\n; Tarvex .INF file structure\r\n"
+            ";----------------------------\r\n\r\n"
+            "NAME\t\t'Big Track by Bench'\r\nFARCLIP\t\t6000\r\nFOGSTART\t4000\r\n"
+            "FOGCOLOR\t64 96 160\r\nVERTFOGSTART\t-2000\r\nVERTFOGEND\t0\r\n"
+            "WORLDRGBPER\t80\r\nMODELRGBPER\t70\r\nINSTANCERGBPER\t60\r\n";
+    for (int i = 0; i < lines - 9; ++i) {
+        text << "OBJECT" << i << "\t\t" << (i % 977) << ' ' << (i % 13) << " 0 " << (i % 256);
+        if (i % 3 == 0)
+            text << "\t\t; note " << i % 100;
+        text << "\r\n";
+    }
+    QFile file(folder + QLatin1Char('/') + name + QStringLiteral(".inf"));
+    const std::string bytes = text.str();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        fail("cannot write the large info file");
+    return folder;
+}
 
 double millisecondsBetween(Clock::time_point from, Clock::time_point to)
 {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,18 @@ double timeMs(Work&& work)
     const Clock::time_point start = Clock::now();
     work();
     return millisecondsBetween(start, Clock::now());
+}
+
+// The same in the CPU time of the calling thread: the work itself, which other programs on
+// a busy machine do not lengthen.
+template <typename Work>
+double cpuTimeMs(Work&& work)
+{
+    timespec start{}, end{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+    work();
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+    return double(end.tv_sec - start.tv_sec) * 1e3 + double(end.tv_nsec - start.tv_nsec) / 1e6;
 }
 
 double median(std::vector<double> values);
@@ -77,7 +90,22 @@ public:
         messages.append(question);
         return false;
     }
+    SaveChoice saveDiscardOrCancel(QWidget*, const QString& text) override
+    {
+        messages.append(text);
+        return SaveChoice::Cancel;
+    }
+    bool overwriteOrCancel(QWidget*, const QString& text) override
+    {
+        messages.append(text);
+        return false;
+    }
+    void notice(QWidget*, const QString& text) override { messages.append(text); }
 };
+
+// A track folder <scratch>/<name> whose info file holds the usual editor tags and then
+// further tag lines of about 30 bytes each, `lines` in all; returns the folder.
+QString makeLargeTrack(const QString& scratch, const QString& name, int lines);
 
 // Stops the benchmark run with a message: a benchmark whose work failed measures nothing.
 [[noreturn]] void fail(const std::string& what);

@@ -2,10 +2,11 @@
 
 #include "app/folderBox.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QAbstractItemView>
+#include <QTest>
 
 namespace bench {
 
@@ -28,6 +29,9 @@ EditorHarness::EditorHarness(const QString& levels)
                 levels);
     m_window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
     m_window->Form_Load();
+    m_window->activateWindow(); // its keyboard shortcuts work in the active window
+    if (!QTest::qWaitForWindowActive(m_window.get()))
+        fail("the main window did not become active");
     m_folders = child<folderBox>(*m_window, "fbMain");
     m_save = child<QPushButton>(*m_window, "cmdSave");
     m_folderName = child<QLineEdit>(*m_window, "txtFolder");
@@ -65,6 +69,37 @@ void EditorHarness::showAttributes()
 int EditorHarness::attributeRows() const
 {
     return m_list ? m_list->model()->rowCount() : -1;
+}
+
+QString EditorHarness::rowValue(int row) const
+{
+    return m_list ? m_list->model()->index(row, 0).data().toString() : QString();
+}
+
+void EditorHarness::editInPlace(int row, const QString& value)
+{
+    const QModelIndex cell = m_list->model()->index(row, 0);
+    m_list->setCurrentIndex(cell);
+    m_list->edit(cell);
+    auto* field = m_list->viewport()->findChild<QLineEdit*>();
+    if (!field)
+        fail("no in-place editor opened on row " + std::to_string(row));
+    field->setText(value);
+    QTest::keyClick(field, Qt::Key_Return);
+    settle(); // Enter commits once the event loop runs, and the editor goes
+    settle();
+}
+
+void EditorHarness::undo()
+{
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get(),
+                    Qt::Key_Z, Qt::ControlModifier);
+}
+
+void EditorHarness::redo()
+{
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get(),
+                    Qt::Key_Y, Qt::ControlModifier);
 }
 
 void EditorHarness::settle()

@@ -43,6 +43,12 @@ public:
     // Shows the Attributes page, so loading lays out and paints a visible list.
     void showAttributes();
     int attributeRows() const;
+    QString rowValue(int row) const;
+    // Types a value into a row of the attribute list in place and presses Enter.
+    void editInPlace(int row, const QString& value);
+    // Ctrl+Z and Ctrl+Y, as the user presses them in the window.
+    void undo();
+    void redo();
     // Lets the window finish what it queued (layout, painting) before the clock stops.
     static void settle();
 

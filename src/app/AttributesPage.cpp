@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/AttributeModel.h"
+#include "app/EditHistory.h"
 #include "app/FormLayout.h"
 #include "descriptions/desc.h"
 
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -26,12 +28,13 @@ constexpr int valueColumn = AttributeModel::valueColumn;
 constexpr int labelColumn = AttributeModel::labelColumn;
 
 // Edits the value column in place and reports each committed text; an edit abandoned with
-// Escape commits nothing.
+// Escape commits nothing. `openEditor` names the editor while it is open.
 class ValueDelegate final : public QStyledItemDelegate
 {
 public:
-    ValueDelegate(QObject* parent, std::function<void(int, const QString&)> committed)
-        : QStyledItemDelegate(parent), m_committed(std::move(committed))
+    ValueDelegate(QObject* parent, std::function<void(int, const QString&)> committed,
+                  QPointer<QWidget>& openEditor)
+        : QStyledItemDelegate(parent), m_committed(std::move(committed)), m_openEditor(openEditor)
     { }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -46,7 +49,15 @@ public:
         palette.setBrush(QPalette::Text, QApplication::palette().text());
         editor->setPalette(palette);
         editor->setAutoFillBackground(true);
+        m_openEditor = editor;
         return editor;
+    }
+
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (m_openEditor == editor)
+            m_openEditor = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -62,13 +73,14 @@ public:
 
 private:
     std::function<void(int, const QString&)> m_committed;
+    QPointer<QWidget>& m_openEditor;
 };
 
 } // namespace
 
 AttributesPage::AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                               const desc::Store& descriptions)
-    : EditorPage(frame, state, document), m_descriptions(descriptions)
+                               EditHistory& history, const desc::Store& descriptions)
+    : EditorPage(frame, state, document, history), m_descriptions(descriptions)
 {
     setObjectName(QStringLiteral("attributesPage"));
     // The rows live from the start; the list that shows them is made when the page is first
@@ -104,10 +116,10 @@ void AttributesPage::makeAttributeList()
     listviewAttr->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listviewAttr->header()->setSectionsMovable(false);
     listviewAttr->header()->setStretchLastSection(true);
-    listviewAttr->setItemDelegate(
-        new ValueDelegate(listviewAttr, [this](int row, const QString& text) {
-            listviewAttr_AfterLabelEdit(row, text);
-        }));
+    listviewAttr->setItemDelegate(new ValueDelegate(
+        listviewAttr,
+        [this](int row, const QString& text) { listviewAttr_AfterLabelEdit(row, text); },
+        m_openEditor));
     listviewAttr->viewport()->installEventFilter(this);
     listviewAttr->installEventFilter(this);
 
@@ -224,6 +236,36 @@ bool AttributesPage::onRow(const QMouseEvent* event) const
     return listviewAttr->indexAt(event->position().toPoint()).isValid();
 }
 
+bool AttributesPage::isEditing() const
+{
+    return m_openEditor;
+}
+
+void AttributesPage::commitOpenEdit()
+{
+    QWidget* editor = m_openEditor;
+    if (!editor)
+        return;
+    QAbstractItemDelegate* delegate = listviewAttr->itemDelegate();
+    Q_EMIT delegate->commitData(editor);
+    Q_EMIT delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+int AttributesPage::currentRow() const
+{
+    return listviewAttr ? listviewAttr->currentIndex().row() : -1;
+}
+
+void AttributesPage::setCurrentRow(int row)
+{
+    if (!listviewAttr || row < 0 || m_attributes->rowCount() == 0)
+        return;
+    const QModelIndex index =
+        m_attributes->index(std::min(row, m_attributes->rowCount() - 1), valueColumn);
+    listviewAttr->setCurrentIndex(index);
+    listviewAttr->scrollTo(index);
+}
+
 void AttributesPage::clearRows()
 {
     m_attributes->clear();
@@ -267,12 +309,9 @@ void AttributesPage::Timer1_Timer()
     listviewAttr->edit(value);
 }
 
-// The row's own record takes the text, so a label that repeats changes on this line only.
+// The row's own record takes the text, so a label that repeats changes on this line only;
+// then the editors are filled from the document.
 void AttributesPage::listviewAttr_AfterLabelEdit(int row, const QString& newText)
 {
-    {
-        QScopedValueRollback<bool> loading(m_state.loading, true);
-        edit::setTagValueAt(m_state, m_document, row, newText);
-    }
-    edit::fillEditors(m_state, m_document);
+    m_history.changeRow(row, newText);
 }

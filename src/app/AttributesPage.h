@@ -3,6 +3,8 @@
 
 #include "app/EditorPage.h"
 
+#include <QPointer>
+
 class AttributeModel;
 class QModelIndex;
 class QMouseEvent;
@@ -22,12 +24,19 @@ class AttributesPage final : public EditorPage
     Q_OBJECT
 public:
     AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                   const desc::Store& descriptions);
+                   EditHistory& history, const desc::Store& descriptions);
 
     // The rows the list shows.
     AttributeModel& rows() const { return *m_attributes; }
     // Makes the list, once: the window calls it before the page is first shown.
     void makeAttributeList();
+    // Whether a value is being edited in place, and ending that edit as Enter ends it: what
+    // the window does before anything reads or replaces the document.
+    bool isEditing() const;
+    void commitOpenEdit();
+    // The list's current row (-1 when none, or no list), and moving it there again.
+    int currentRow() const;
+    void setCurrentRow(int row);
 
     QList<QWidget*> focusOrder() const override;
     void clearRows() override;
@@ -52,6 +61,7 @@ private:
     const desc::Store& m_descriptions;
     AttributeModel* m_attributes = nullptr;
     QTreeView* listviewAttr = nullptr; // made when the page is first shown
+    QPointer<QWidget> m_openEditor;    // the in-place editor while one is open
     bool m_attributeListDressed = false;
     QScrollArea* m_descriptionBox = nullptr; // holds lblDesc; made with the list
     QLabel* lblDesc = nullptr;

@@ -56,16 +56,19 @@ DescriptionsPage::DescriptionsPage(QWidget* dialog, desc::Store& descriptions)
 
     connect(txtDesc, &QLineEdit::textChanged, this, &DescriptionsPage::txtDesc_Change);
     connect(txtLabel, &QLineEdit::textChanged, this, &DescriptionsPage::txtLabel_Change);
+    connect(txtLabel, &QLineEdit::editingFinished, this, &DescriptionsPage::finishLabelEdit);
     connect(cmdAddDesc, &QPushButton::clicked, this, &DescriptionsPage::cmdAddDesc_Click);
     connect(cmdDel, &QPushButton::clicked, this, &DescriptionsPage::cmdDel_Click);
     connect(cmdDefaults, &QPushButton::clicked, this, &DescriptionsPage::cmdDefaults_Click);
     connect(listviewDesc, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* row) { listviewDesc_ItemClick(row); });
-    // Moving through the list with the keyboard is a click on the row it lands on; the
-    // program's own selections (after Delete, after filling) leave the fields alone.
+    // Whichever way a row becomes the selected one, the fields show it: they never edit an
+    // entry the user cannot see in them.
     connect(listviewDesc, &QTreeWidget::itemSelectionChanged, this, [this] {
-        if (!m_selectingRow)
-            listviewDesc_ItemClick(selectedRow());
+        if (m_removingRows)
+            return;
+        finishLabelEdit();
+        showRow(selectedRow());
     });
 
     showDescriptions();
@@ -76,12 +79,6 @@ DescriptionsPage::~DescriptionsPage() = default;
 void DescriptionsPage::showDescriptions()
 {
     clearDescriptionRows();
-    {
-        const QScopedValueRollback<bool> filling(fillingFields, true);
-        txtLabel->clear();
-        txtDesc->clear();
-    }
-    showLabelInvalid(false);
     m_descriptions.listDescriptions(*this);
 }
 
@@ -109,9 +106,55 @@ QTreeWidgetItem* DescriptionsPage::selectedRow() const
 
 void DescriptionsPage::selectRow(QTreeWidgetItem* row)
 {
-    const QScopedValueRollback<bool> selecting(m_selectingRow, true);
     listviewDesc->setCurrentItem(row);
     listviewDesc->scrollToItem(row);
+}
+
+void DescriptionsPage::showRow(QTreeWidgetItem* row)
+{
+    if (row) {
+        listviewDesc_ItemClick(row);
+        return;
+    }
+    {
+        const QScopedValueRollback<bool> filling(fillingFields, true);
+        txtLabel->clear();
+        txtDesc->clear();
+    }
+    m_labelRow = nullptr;
+    showLabelInvalid(false);
+}
+
+void DescriptionsPage::finishLabelEdit()
+{
+    QTreeWidgetItem* row = m_labelRow;
+    if (!row)
+        return;
+    const QString filedLabel = row->text(0);
+    cDesc* entry = m_descriptions.find(filedLabel);
+    const cDesc* holder = m_descriptions.find(txtLabel->text());
+    const bool valid = !txtLabel->text().isEmpty() && (holder == nullptr || holder == entry);
+    if (valid || !entry) {
+        m_labelAtStart = filedLabel; // the next edit starts from here
+        return;
+    }
+    // Typed one letter at a time, the entry was filed under each valid beginning of the
+    // text ("farcli" on the way to "farclip"); none of them is what the user meant.
+    const cDesc* startHolder = m_descriptions.find(m_labelAtStart);
+    if (filedLabel != m_labelAtStart && !m_labelAtStart.isEmpty()
+        && (startHolder == nullptr || startHolder == entry)) {
+        cDesc moved = *entry;
+        m_descriptions.remove(filedLabel);
+        moved.forTag = m_labelAtStart;
+        m_descriptions.append(moved);
+        row->setText(0, m_labelAtStart);
+    }
+    {
+        const QScopedValueRollback<bool> filling(fillingFields, true);
+        txtLabel->setText(row->text(0));
+    }
+    m_labelAtStart = row->text(0);
+    showLabelInvalid(false);
 }
 
 void DescriptionsPage::showLabelInvalid(bool invalid)
@@ -121,11 +164,10 @@ void DescriptionsPage::showLabelInvalid(bool invalid)
         palette.setColor(QPalette::Base, invalidBase);
         palette.setColor(QPalette::Text, invalidText);
         txtLabel->setPalette(palette);
-        const QTreeWidgetItem* row = selectedRow();
         txtLabel->setToolTip(
             QStringLiteral("A label must not be empty or the same as another entry's label. "
-                           "The entry stays filed as \"")
-            + (row ? row->text(0) : QString()) + QStringLiteral("\" until the label is valid."));
+                           "Left like this, the entry keeps its label \"")
+            + m_labelAtStart + QStringLiteral("\"."));
     } else {
         txtLabel->setPalette(QPalette());
         txtLabel->setToolTip(QString());
@@ -141,6 +183,8 @@ void DescriptionsPage::listviewDesc_ItemClick(QTreeWidgetItem* row)
         txtDesc->setText(row->text(1));
         txtLabel->setText(row->text(0));
     }
+    m_labelRow = row;
+    m_labelAtStart = row->text(0);
     showLabelInvalid(false);
 }
 
@@ -186,6 +230,7 @@ void DescriptionsPage::txtLabel_Change(const QString& text)
 
 void DescriptionsPage::cmdAddDesc_Click()
 {
+    finishLabelEdit(); // the entry's own label may be the one Add would pick
     int number = 1;
     while (m_descriptions.find(QStringLiteral("NEW") + QString::number(number)))
         ++number;
@@ -200,20 +245,25 @@ void DescriptionsPage::cmdAddDesc_Click()
 
 void DescriptionsPage::cmdDel_Click()
 {
+    finishLabelEdit();
     QTreeWidgetItem* row = selectedRow();
     if (!row)
         return;
     const int position = listviewDesc->indexOfTopLevelItem(row);
     m_descriptions.remove(row->text(0));
 
-    const QScopedValueRollback<bool> selecting(m_selectingRow, true);
-    delete listviewDesc->takeTopLevelItem(position);
-    // The view would select a neighbour of its own accord; only the row that followed
-    // the deleted one becomes selected, and none when the last row went.
-    if (QTreeWidgetItem* next = listviewDesc->topLevelItem(position))
-        selectRow(next);
-    else
-        listviewDesc->clearSelection();
+    {
+        const QScopedValueRollback<bool> removing(m_removingRows, true);
+        m_labelRow = nullptr;
+        delete listviewDesc->takeTopLevelItem(position);
+        // The view would select a neighbour of its own accord; only the row that followed
+        // the deleted one becomes selected, and none when the last row went.
+        if (QTreeWidgetItem* next = listviewDesc->topLevelItem(position))
+            selectRow(next);
+        else
+            listviewDesc->clearSelection();
+    }
+    showRow(selectedRow());
 }
 
 void DescriptionsPage::cmdDefaults_Click()
@@ -227,12 +277,17 @@ void DescriptionsPage::cmdDefaults_Click()
 
 void DescriptionsPage::clearDescriptionRows()
 {
-    const QScopedValueRollback<bool> selecting(m_selectingRow, true);
-    listviewDesc->clear();
+    finishLabelEdit();
+    {
+        const QScopedValueRollback<bool> removing(m_removingRows, true);
+        m_labelRow = nullptr;
+        listviewDesc->clear();
+    }
+    showRow(nullptr);
 }
 
-// Whenever the list is filled from empty, its first row becomes the selected row, without
-// filling the fields.
+// Whenever the list is filled from empty, its first row becomes the selected row, and the
+// fields show it.
 void DescriptionsPage::appendDescriptionRow(const QString& label, const QString& text)
 {
     const bool wasEmpty = listviewDesc->topLevelItemCount() == 0;

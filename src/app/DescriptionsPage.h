@@ -22,13 +22,16 @@ class DescriptionsPage final : public QFrame, public desc::DescriptionList
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(DescriptionsPage)
 public:
-    // Lists the store's entries; the first row is selected and the fields stay empty.
+    // Lists the store's entries; the first row is selected and the fields show it.
     DescriptionsPage(QWidget* dialog, desc::Store& descriptions);
     ~DescriptionsPage() override;
 
-    // Lists the store's entries again, as after loading: the fields empty, the first row
-    // selected.
+    // Lists the store's entries again, as after loading: the first row selected and shown.
     void showDescriptions();
+    // Ends the edit of the Label field: a label that cannot be filed (empty, or another
+    // entry's) goes back to the one the entry had when the edit began. The field being left,
+    // another row, a button of the page, OK and Cancel all end it.
+    void finishLabelEdit();
     // The page's controls in keyboard order; the dialog puts the last one (Defaults) after
     // its own Cancel button.
     QList<QWidget*> focusOrder() const;
@@ -49,16 +52,20 @@ private:
 
     // The row whose entry the two fields edit; nullptr when none is selected.
     QTreeWidgetItem* selectedRow() const;
-    // Selects a row without filling the fields (the program's own selections).
     void selectRow(QTreeWidgetItem* row);
+    // The fields show the row's label and text, or nothing when there is no row.
+    void showRow(QTreeWidgetItem* row);
     void showLabelInvalid(bool invalid);
 
     desc::Store& m_descriptions;
     // Set while the two fields are filled from a row, so their change handlers do not
     // write the filled-in text back.
     bool fillingFields = false;
-    // Set while the program itself selects a row, which must not refill the fields.
-    bool m_selectingRow = false;
+    // Set while rows are removed, when the selection passes through rows about to go.
+    bool m_removingRows = false;
+    // The row whose label the Label field edits, and the label it had when the edit began.
+    QTreeWidgetItem* m_labelRow = nullptr;
+    QString m_labelAtStart;
 
     QTreeWidget* listviewDesc = nullptr;
     QPushButton* cmdAddDesc = nullptr;

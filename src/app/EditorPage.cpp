@@ -1,5 +1,6 @@
 #include "app/EditorPage.h"
 
+#include "app/EditHistory.h"
 #include "app/FormLayout.h"
 
 #include <QKeyEvent>
@@ -35,8 +36,9 @@ void fitBeforeBuddy(QLabel* label)
 } // namespace
 
 EditorPage::EditorPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                       QList<Bracket> brackets)
-    : QWidget(frame), m_state(state), m_document(document), m_brackets(std::move(brackets))
+                       EditHistory& history, QList<Bracket> brackets)
+    : QWidget(frame), m_state(state), m_document(document), m_history(history),
+      m_brackets(std::move(brackets))
 {
     setGeometry(frame->rect());
 }
@@ -83,6 +85,8 @@ QSlider* EditorPage::slider(int index, int tickInterval, int left, int top, int 
         showSliderValue(index);
         editSld_Change(index);
     });
+    // One drag is one step of the history; the next drag is another.
+    connect(result, &QSlider::sliderReleased, &m_history, &EditHistory::endRun);
     return result;
 }
 
@@ -108,8 +112,8 @@ void EditorPage::editSld_Change(int index)
 {
     if (m_state.loading)
         return;
-    edit::setTagValue(m_state, m_document, QLatin1String(edit::sliderTags.at(index)),
-                      QString::number(editSld.at(index)->value()));
+    m_history.change(QLatin1String(edit::sliderTags.at(index)),
+                     QString::number(editSld.at(index)->value()), editSld.at(index));
 }
 
 bool EditorPage::eventFilter(QObject* watched, QEvent* event)

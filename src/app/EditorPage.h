@@ -10,6 +10,7 @@
 #include <array>
 #include <utility>
 
+class EditHistory;
 class QLabel;
 class QLineEdit;
 class QSlider;
@@ -29,9 +30,10 @@ public:
     };
 
     // Covers the whole frame. `document` is the window's view of the document: a value stored
-    // by the page reaches the attribute list through it.
+    // by the page reaches the attribute list through it. Every value the user gives a tag on
+    // the page is a step of `history`.
     EditorPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-               QList<Bracket> brackets = {});
+               EditHistory& history, QList<Bracket> brackets = {});
     ~EditorPage() override;
     Q_DISABLE_COPY_MOVE(EditorPage)
 
@@ -76,6 +78,7 @@ protected:
 
     edit::State& m_state;
     edit::EditorView& m_document;
+    EditHistory& m_history;
     // The sliders on this page, at their design index; the others stay null.
     std::array<QSlider*, edit::sliderCount> editSld{};
 

@@ -1,6 +1,7 @@
 #include "app/FogPage.h"
 
 #include "app/ColourSwatch.h"
+#include "app/EditHistory.h"
 #include "app/FormLayout.h"
 #include "app/Prompts.h"
 #include "util/misc.h"
@@ -11,8 +12,9 @@
 #include <QSlider>
 
 FogPage::FogPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                 Prompts& prompts)
-    : EditorPage(frame, state, document, {{3000, 4560, 720, 840}, {3000, 4560, 1320, 1440}}),
+                 EditHistory& history, Prompts& prompts)
+    : EditorPage(frame, state, document, history,
+                 {{3000, 4560, 720, 840}, {3000, 4560, 1320, 1440}}),
       m_prompts(prompts)
 {
     setObjectName(QStringLiteral("fogPage"));
@@ -40,9 +42,11 @@ FogPage::FogPage(QWidget* frame, edit::State& state, edit::EditorView& document,
     editSld[0]->setAccessibleName(infolabels1->text());
     editSld[1]->setAccessibleName(infolabels2->text());
     connect(picFogColor, &ColourSwatch::clicked, this, &FogPage::picFogColor_Click);
-    for (int i = 0; i < edit::numericCount; ++i)
+    for (int i = 0; i < edit::numericCount; ++i) {
         connect(editNumeric[i], &QLineEdit::textChanged, this,
                 [this, i] { editNumeric_Change(i); });
+        m_history.takeUndoKeys(editNumeric[i]);
+    }
     fillFromDocument();
 }
 
@@ -104,7 +108,7 @@ void FogPage::editNumeric_Change(int index)
                              : QColor(255, 0, 0));
     field->setPalette(palette);
     if (numeric)
-        edit::setTagValue(m_state, m_document, QLatin1String(edit::numericTags.at(index)), text);
+        m_history.change(QLatin1String(edit::numericTags.at(index)), text, field);
 }
 
 // Without a readable colour in the tag the dialog does not open: a choice could not be kept.
@@ -122,6 +126,6 @@ void FogPage::picFogColor_Click()
     const QColor shown = chosen.toRgb();
     const edit::Rgb rgb{shown.red(), shown.green(), shown.blue()};
     edit::showFogSwatch(m_state, m_document, rgb);
-    edit::setTagValue(m_state, m_document, QStringLiteral("fogcolor"), edit::fogColourValue(rgb));
+    m_history.change(QStringLiteral("fogcolor"), edit::fogColourValue(rgb));
     edit::showFogCaption(m_state, m_document, edit::fogCaption(rgb));
 }

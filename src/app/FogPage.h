@@ -13,7 +13,8 @@ class FogPage final : public EditorPage
 {
     Q_OBJECT
 public:
-    FogPage(QWidget* frame, edit::State& state, edit::EditorView& document, Prompts& prompts);
+    FogPage(QWidget* frame, edit::State& state, edit::EditorView& document,
+            EditHistory& history, Prompts& prompts);
 
     QList<QWidget*> focusOrder() const override;
     void setNumericText(int index, const QString& text) override;

@@ -3,8 +3,9 @@
 #include <QLabel>
 #include <QSlider>
 
-LightPage::LightPage(QWidget* frame, edit::State& state, edit::EditorView& document)
-    : EditorPage(frame, state, document,
+LightPage::LightPage(QWidget* frame, edit::State& state, edit::EditorView& document,
+                     EditHistory& history)
+    : EditorPage(frame, state, document, history,
                  {{4200, 6000, 720, 840}, {4200, 6000, 1320, 1440}, {4200, 6000, 1920, 2040}})
 {
     setObjectName(QStringLiteral("lightPage"));

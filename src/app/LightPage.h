@@ -9,7 +9,8 @@ class LightPage final : public EditorPage
 {
     Q_OBJECT
 public:
-    LightPage(QWidget* frame, edit::State& state, edit::EditorView& document);
+    LightPage(QWidget* frame, edit::State& state, edit::EditorView& document,
+              EditHistory& history);
 
     QList<QWidget*> focusOrder() const override;
 };

@@ -1,10 +1,13 @@
 #include "app/NamePage.h"
 
+#include "app/EditHistory.h"
+
 #include <QLabel>
 #include <QLineEdit>
 
-NamePage::NamePage(QWidget* frame, edit::State& state, edit::EditorView& document)
-    : EditorPage(frame, state, document)
+NamePage::NamePage(QWidget* frame, edit::State& state, edit::EditorView& document,
+                   EditHistory& history)
+    : EditorPage(frame, state, document, history)
 {
     setObjectName(QStringLiteral("namePage"));
     QLabel* infolabels0 = caption("infolabels0", tr("Name"), 240, 390, 615, 255);
@@ -23,6 +26,12 @@ NamePage::NamePage(QWidget* frame, edit::State& state, edit::EditorView& documen
 
     connect(txtName, &QLineEdit::textChanged, this, &NamePage::txtName_Change);
     connect(txtAuthor, &QLineEdit::textChanged, this, &NamePage::txtAuthor_Change);
+    connect(txtFolder, &QLineEdit::textChanged, this, [this] {
+        if (!m_state.loading)
+            Q_EMIT folderNameEdited();
+    });
+    m_history.takeUndoKeys(txtName);
+    m_history.takeUndoKeys(txtAuthor);
 }
 
 QString NamePage::folderName() const
@@ -46,16 +55,21 @@ void NamePage::showFolderName(const QString& folderName)
     txtFolder->setText(folderName);
 }
 
-// Every keystroke stores; no apostrophes are added, whatever the file had.
 void NamePage::txtName_Change()
 {
-    if (m_state.loading)
-        return;
-    edit::setTagValue(m_state, m_document, QStringLiteral("name"),
-                      edit::joinNameAndAuthor(txtName->text(), txtAuthor->text()));
+    storeName(txtName);
 }
 
 void NamePage::txtAuthor_Change()
 {
-    txtName_Change();
+    storeName(txtAuthor);
+}
+
+// Every keystroke stores; no apostrophes are added, whatever the file had.
+void NamePage::storeName(const QLineEdit* field)
+{
+    if (m_state.loading)
+        return;
+    m_history.change(QStringLiteral("name"),
+                     edit::nameValue(m_state, txtName->text(), txtAuthor->text()), field);
 }

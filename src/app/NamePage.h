@@ -9,7 +9,8 @@ class NamePage final : public EditorPage
 {
     Q_OBJECT
 public:
-    NamePage(QWidget* frame, edit::State& state, edit::EditorView& document);
+    NamePage(QWidget* frame, edit::State& state, edit::EditorView& document,
+             EditHistory& history);
 
     // What the Folder field holds: the folder name Save gives the track.
     QString folderName() const;
@@ -18,9 +19,15 @@ public:
     void showNameAndAuthor(const QString& name, const QString& author) override;
     void showFolderName(const QString& folderName) override;
 
+Q_SIGNALS:
+    // The user changed the Folder field: a rename Save would make, or no longer make.
+    void folderNameEdited();
+
 private:
     void txtName_Change();
     void txtAuthor_Change();
+    // Stores name and author into NAME, as typed into `field` (the step it is part of).
+    void storeName(const QLineEdit* field);
 
     QLineEdit* txtName = nullptr;
     QLineEdit* txtAuthor = nullptr;

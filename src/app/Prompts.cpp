@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -98,4 +99,49 @@ bool QtPrompts::yesOrNo(QWidget* parent, const QString& question)
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+Prompts::SaveChoice QtPrompts::saveDiscardOrCancel(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, applicationTitle, displayText(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    // The same words on every desktop (some name Discard "Close without Saving").
+    box.button(QMessageBox::Save)->setText(QStringLiteral("&Save"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("&Discard"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancel"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
+bool QtPrompts::overwriteOrCancel(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, applicationTitle, displayText(text),
+                    QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* overwrite = box.addButton(QStringLiteral("&Overwrite"), QMessageBox::AcceptRole);
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Cancel"));
+    // Nothing is written unless the user asks for it: Enter keeps the file too.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == overwrite;
+}
+
+void QtPrompts::notice(QWidget* parent, const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Information, applicationTitle, displayText(text),
+                                QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }

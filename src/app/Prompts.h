@@ -11,6 +11,13 @@ class QWidget;
 class Prompts
 {
 public:
+    enum class SaveChoice
+    {
+        Save,
+        Discard,
+        Cancel,
+    };
+
     virtual ~Prompts() = default;
     // Information message with one OK button, titled "Tarvex Kite".
     virtual void information(QWidget* parent, const QString& text) = 0;
@@ -22,6 +29,12 @@ public:
     virtual QString inputText(QWidget* parent, const QString& prompt) = 0;
     // Question with Yes and No, titled "Tarvex Kite"; true for Yes (closing it counts as No).
     virtual bool yesOrNo(QWidget* parent, const QString& question) = 0;
+    // Question with Save, Discard and Cancel (Escape and closing it count as Cancel).
+    virtual SaveChoice saveDiscardOrCancel(QWidget* parent, const QString& text) = 0;
+    // Question with Overwrite and Cancel; true for Overwrite (Escape and closing it: Cancel).
+    virtual bool overwriteOrCancel(QWidget* parent, const QString& text) = 0;
+    // A message that waits for nothing: it stays up beside the window, which goes on working.
+    virtual void notice(QWidget* parent, const QString& text) = 0;
 };
 
 class QtPrompts final : public Prompts
@@ -32,6 +45,9 @@ public:
     QColor chooseColour(QWidget* parent, const QColor& initial) override;
     QString inputText(QWidget* parent, const QString& prompt) override;
     bool yesOrNo(QWidget* parent, const QString& question) override;
+    SaveChoice saveDiscardOrCancel(QWidget* parent, const QString& text) override;
+    bool overwriteOrCancel(QWidget* parent, const QString& text) override;
+    void notice(QWidget* parent, const QString& text) override;
 };
 
 #endif

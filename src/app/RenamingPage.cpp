@@ -97,11 +97,12 @@ void RenamingPage::cmdAddRename_Click()
 
 void RenamingPage::cmdDelRename_Click()
 {
-    // Without a selected row there is nothing the user asked to delete.
+    // Without a selected row there is nothing the user asked to delete. The rows are the
+    // list in use, in its order, so the selected row's position is its entry's.
     const QList<QListWidgetItem*> rows = lstExts->selectedItems();
     if (rows.isEmpty())
         return;
-    m_rename.removeRenameExt(*this, rows.first()->text());
+    m_rename.removeRenameExt(*this, lstExts->row(rows.first()));
 }
 
 void RenamingPage::cmdDefaultsRename_Click()
@@ -119,15 +120,9 @@ void RenamingPage::appendExtensionRow(const QString& extension)
     lstExts->addItem(extension);
 }
 
-bool RenamingPage::removeExtensionRow(const QString& extension)
+void RenamingPage::removeExtensionRow(int position)
 {
-    for (int i = 0; i < lstExts->count(); ++i) {
-        if (lstExts->item(i)->text().compare(extension, Qt::CaseInsensitive) == 0) {
-            delete lstExts->takeItem(i);
-            return true;
-        }
-    }
-    return false;
+    delete lstExts->takeItem(position);
 }
 
 void RenamingPage::selectRenameType(int index)

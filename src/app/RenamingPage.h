@@ -40,7 +40,7 @@ public:
     // Rename::RenamePage
     void clearExtensionRows() override;
     void appendExtensionRow(const QString& extension) override;
-    bool removeExtensionRow(const QString& extension) override;
+    void removeExtensionRow(int position) override;
     void selectRenameType(int index) override;
     bool renameTypeZeroSelected() const override;
     void setAutoTempChecked(bool checked) override;

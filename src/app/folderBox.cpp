@@ -257,6 +257,8 @@ public:
         const QModelIndex index = model()->index(row, 0);
         setCurrentIndex(index);
         scrollTo(index);
+        m_highlightedRow = row;
+        m_highlightedInPress = m_inPress;
     }
 
 Q_SIGNALS:
@@ -277,8 +279,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         m_pressPicked = false;
-        QScopedValueRollback<bool> guard(m_inPress, true);
-        QListView::mousePressEvent(event);
+        {
+            QScopedValueRollback<bool> guard(m_inPress, true);
+            QListView::mousePressEvent(event);
+        }
+        // A pick handled inside the press may have moved the highlight (back to the loaded
+        // track, say); the press went on to select the row it hit. The program's highlight
+        // stands.
+        if (std::exchange(m_highlightedInPress, false))
+            highlightQuietly(m_highlightedRow);
     }
 
     void keyPressEvent(QKeyEvent* event) override
@@ -295,6 +304,8 @@ protected:
 private:
     bool m_inPress = false;
     bool m_pressPicked = false;
+    bool m_highlightedInPress = false;
+    int m_highlightedRow = -1;
 };
 
 folderBox::folderBox(Prompts& prompts, QWidget* parent, VolumeLister volumes)
@@ -391,8 +402,34 @@ bool folderBox::pickFolder(const QString& folder)
 
 void folderBox::objDir_Click(int row)
 {
+    const Pick before{m_path, selectedItem};
     selectedItem = m_model->pathAt(row);
+    notePick(before);
     Q_EMIT pathChange();
+}
+
+void folderBox::notePick(const Pick& before)
+{
+    m_beforePick = before;
+    m_pick = {m_path, selectedItem};
+}
+
+void folderBox::cancelPick()
+{
+    showPick(m_beforePick);
+}
+
+void folderBox::restorePick()
+{
+    showPick(m_pick);
+}
+
+void folderBox::showPick(const Pick& pick)
+{
+    if (m_path != pick.path)
+        openNearest(pick.path);
+    selectedItem = pick.selected;
+    highlight(m_model->rowOf(pick.selected));
 }
 
 void folderBox::objDir_Open(int row)
@@ -415,8 +452,10 @@ void folderBox::objDrive_Change(int index)
     QString target = m_folderOnDrive.value(root, root);
     if (!QFileInfo(target).isDir())
         target = root;
+    const Pick before{m_path, selectedItem};
     if (setPath(target)) {
         selectedItem = m_path;
+        notePick(before);
         Q_EMIT pathChange();
     }
 }

@@ -59,6 +59,13 @@ public:
     // False, with nothing changed, when the list does not show it.
     bool pickFolder(const QString& folder);
 
+    // While pathChange is handled: back to what the browser showed before the user's pick
+    // (its open folder, selectedItem and the highlight on it), or to the pick again after the
+    // browser was moved meanwhile. Neither asks anything nor raises pathChange; a folder that
+    // cannot be opened any more gives way to its nearest readable parent.
+    void cancelPick();
+    void restorePick();
+
 Q_SIGNALS:
     void pathChange();
 
@@ -84,6 +91,14 @@ private:
     QString driveRootFor(const QString& path) const;
     void fillDrives();
     void highlight(int row);
+    // What the browser shows of a pick: the folder open, and the folder picked.
+    struct Pick
+    {
+        QString path;
+        QString selected;
+    };
+    void notePick(const Pick& before);
+    void showPick(const Pick& pick);
 
     Prompts& m_prompts;
     VolumeLister m_volumes;
@@ -96,6 +111,8 @@ private:
     // The folder last open on each volume, what choosing that volume again opens.
     QHash<QString, QString> m_folderOnDrive;
     bool m_changingList = false; // the program is moving the highlight: raise nothing
+    Pick m_beforePick;
+    Pick m_pick;
 };
 
 // The folder browser as the save sees it.

@@ -3,8 +3,10 @@
 #include "app/Artwork.h"
 #include "app/AttributeModel.h"
 #include "app/AttributesPage.h"
+#include "app/EditHistory.h"
 #include "app/FogPage.h"
 #include "app/FormLayout.h"
+#include "app/InfoFileWatch.h"
 #include "app/LightPage.h"
 #include "app/NamePage.h"
 #include "app/PageButton.h"
@@ -25,6 +27,8 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -82,7 +86,8 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     , m_folderAccess(*fbMain)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Tarvex Kite"));
+    // "Tarvex Kite", and "Tarvex Kite*" while there are unsaved changes.
+    setWindowTitle(QStringLiteral("Tarvex Kite[*]"));
     setWindowIcon(artwork::kiteIcon());
     setFixedSize(twips(9375), twips(6735));
 
@@ -110,8 +115,11 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
         frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
         frames[i] = frame;
     }
-    m_namePage = new NamePage(frames[0], m_state, *this);
-    m_attributesPage = new AttributesPage(frames[3], m_state, *this, m_descriptions);
+    m_history = new EditHistory(m_state, *this, this);
+    m_watch = new InfoFileWatch(this);
+    m_namePage = new NamePage(frames[0], m_state, *this, *m_history);
+    m_attributesPage =
+        new AttributesPage(frames[3], m_state, *this, *m_history, m_descriptions);
     m_pages = {m_namePage, m_attributesPage};
 
     cmdSave = button(this, "cmdSave", tr("&Save"),
@@ -133,19 +141,35 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     connect(cmdOpt, &QPushButton::clicked, this, &frmMain::cmdOpt_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(m_history, &EditHistory::changed, this, &frmMain::showModified);
+    connect(m_history, &EditHistory::rowStepShown, m_attributesPage,
+            &AttributesPage::setCurrentRow);
+    connect(m_namePage, &NamePage::folderNameEdited, this, &frmMain::showModified);
+    connect(m_watch, &InfoFileWatch::changed, this, &frmMain::infoFile_Changed);
+    auto* undo = new QShortcut(this);
+    undo->setKeys(EditHistory::undoKeys());
+    connect(undo, &QShortcut::activated, this, &frmMain::editUndo);
+    auto* redo = new QShortcut(this);
+    redo->setKeys(EditHistory::redoKeys());
+    connect(redo, &QShortcut::activated, this, &frmMain::editRedo);
 
     optFrames[0]->setChecked(true);
     optFrames_Click(0);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    // An edit still open in the list would be committed by the focus leaving it while the
+    // window is taken apart, and fill editors that are gone by then.
+    commitOpenEdit();
+}
 
 void frmMain::ensureEditorPages()
 {
     if (m_lightPage)
         return;
-    m_lightPage = new LightPage(frames[1], m_state, *this);
-    m_fogPage = new FogPage(frames[2], m_state, *this, m_prompts);
+    m_lightPage = new LightPage(frames[1], m_state, *this, *m_history);
+    m_fogPage = new FogPage(frames[2], m_state, *this, *m_history, m_prompts);
     m_pages = {m_namePage, m_lightPage, m_fogPage, m_attributesPage};
     linkFocusOrder();
 }
@@ -194,6 +218,14 @@ void frmMain::Form_Load(const QString& trackFolder)
     show();
     QApplication::processEvents();
     m_options = new frmOptions(m_descriptions, m_rename, m_store, m_prompts, this);
+    documentLoaded();
+    // Watching costs nothing while the editor runs, but the system needs about 10 ms to take
+    // a file watch down when the program ends. Started a moment after start-up, it costs a
+    // start that is ended at once nothing, and its first look finds what changed meanwhile.
+    QTimer::singleShot(500, this, [this] {
+        m_watching = true;
+        infoFile_Changed();
+    });
 }
 
 // The pick of a click in the browser, which loads the track. A track the browser does not
@@ -208,6 +240,10 @@ bool frmMain::pickTrack(const QString& trackFolder)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (!settleUnsavedChanges()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -220,12 +256,123 @@ void frmMain::Form_Unload()
 
 void frmMain::fbMain_pathChange()
 {
+    commitOpenEdit();
+    if (hasUnsavedChanges()) {
+        // While the user answers, and when the answer is Cancel, the browser shows the
+        // loaded track selected; Save saves it under its own folder.
+        fbMain->cancelPick();
+        if (!settleUnsavedChanges())
+            return;
+        fbMain->restorePick();
+    }
     const bool halfRenamed = finishInterruptedRename();
     showLoadError(inOneBatch(m_attributesPage->rows(), [this] {
         return edit::loadTrack(m_state, *this, fbMain->selectedItem);
     }));
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
     cmdNew->setEnabled(cmdNew->isEnabled() && !halfRenamed);
+    documentLoaded();
+}
+
+bool frmMain::hasUnsavedChanges() const
+{
+    if (!m_state.fileLoaded)
+        return false;
+    const QString loadedFolder = QFileInfo(m_state.diskCopy.path).path();
+    return edit::isModified(m_state) || m_namePage->folderName() != edit::folderName(loadedFolder);
+}
+
+void frmMain::showModified()
+{
+    setWindowModified(hasUnsavedChanges());
+}
+
+bool frmMain::settleUnsavedChanges()
+{
+    commitOpenEdit();
+    if (!hasUnsavedChanges())
+        return true;
+    switch (m_prompts.saveDiscardOrCancel(
+        this, QStringLiteral("Save changes to '") + m_state.diskCopy.path + QStringLiteral("'?"))) {
+    case Prompts::SaveChoice::Save:
+        return saveDocument();
+    case Prompts::SaveChoice::Discard:
+        return true;
+    case Prompts::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void frmMain::documentLoaded()
+{
+    m_history->clear();
+    m_toldOfDiskChange = false;
+    watchLoadedFile();
+    showModified();
+}
+
+void frmMain::watchLoadedFile()
+{
+    if (m_watching)
+        m_watch->watch(m_state.fileLoaded ? m_state.diskCopy.path : QString());
+}
+
+void frmMain::commitOpenEdit()
+{
+    m_attributesPage->commitOpenEdit();
+}
+
+void frmMain::editUndo()
+{
+    commitOpenEdit();
+    m_history->undo();
+}
+
+void frmMain::editRedo()
+{
+    commitOpenEdit();
+    m_history->redo();
+}
+
+void frmMain::infoFile_Changed()
+{
+    // A file replaced by another one is watched again under its name.
+    watchLoadedFile();
+    if (!m_state.fileLoaded)
+        return;
+    const edit::DiskState disk = edit::diskState(m_state);
+    if (disk == edit::DiskState::Unchanged)
+        return;
+    // Nothing of the user's is in the way: show the file as it is now, on the same page and
+    // row. An edit still open in the list is the user's too.
+    if (disk == edit::DiskState::Changed && !hasUnsavedChanges()
+        && !m_attributesPage->isEditing()) {
+        const int row = m_attributesPage->currentRow();
+        const QString folder = QFileInfo(m_state.diskCopy.path).path();
+        const QString error = inOneBatch(m_attributesPage->rows(), [&] {
+            return edit::reloadFromDisk(m_state, *this, folder);
+        });
+        if (m_attributesPage->currentRow() != row)
+            m_attributesPage->setCurrentRow(row);
+        if (!m_state.fileLoaded) // what it holds now cannot be loaded: nothing to save
+            misc::enableSave(*cmdSave, *cmdNew, false);
+        documentLoaded();
+        if (!error.isEmpty())
+            m_prompts.notice(this, error);
+        return;
+    }
+    // Told once, without stopping the user: the edits stay, and Save asks before it writes.
+    if (std::exchange(m_toldOfDiskChange, true))
+        return;
+    const QString file = QStringLiteral("'") + m_state.diskCopy.path + QStringLiteral("'");
+    m_prompts.notice(
+        this, disk == edit::DiskState::Missing
+                  ? file + QStringLiteral(" was removed by another program. The track stays "
+                                          "open here; Save writes it again.")
+                  : file + QStringLiteral(" was changed by another program. Your unsaved "
+                                          "changes are kept; Save asks before it writes over "
+                                          "the other program's changes."));
 }
 
 void frmMain::showLoadError(const QString& error)
@@ -254,6 +401,7 @@ bool frmMain::finishInterruptedRename()
 // Only the chosen page is shown, so the keyboard never reaches a page behind it.
 void frmMain::optFrames_Click(int index)
 {
+    commitOpenEdit();
     if (index > 0)
         ensureEditorPages();
     if (index == 3) {
@@ -267,28 +415,61 @@ void frmMain::optFrames_Click(int index)
 
 void frmMain::cmdSave_Click()
 {
+    saveDocument();
+}
+
+bool frmMain::saveDocument()
+{
+    commitOpenEdit();
+    // Writing over a file another program changed since it was read would lose that change.
+    if (m_state.fileLoaded && edit::diskState(m_state) == edit::DiskState::Changed
+        && !m_prompts.overwriteOrCancel(
+            this, QStringLiteral("'") + m_state.diskCopy.path
+                      + QStringLiteral("' was changed by another program since it was opened. "
+                                       "Overwrite it?")))
+        return false;
     const QString selected = fbMain->selectedItem;
     const QString parentPath = selected.left(selected.lastIndexOf(QLatin1Char('/')) + 1);
+    const int records = m_state.tagList.count();
+    m_watch->watch(QString()); // the editor's own writing and renaming is no outside change
     const edit::SaveResult result = inOneBatch(m_attributesPage->rows(), [&] {
         return edit::saveTrack(m_state, *this, m_folderAccess, m_rename, parentPath,
                                m_namePage->folderName());
     });
+    if (!edit::isModified(m_state)) {
+        // The document is the file as written. The steps still apply to it, unless the file
+        // read back holds other records than the document that was saved.
+        if (m_state.tagList.count() == records)
+            m_history->setSaved();
+        else
+            m_history->clear();
+        m_toldOfDiskChange = false;
+    }
+    watchLoadedFile();
+    showModified();
     m_prompts.information(this, result.message());
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
+    return result.errors.isEmpty();
 }
 
 void frmMain::cmdNew_Click()
 {
+    if (!settleUnsavedChanges())
+        return;
     const QString error = inOneBatch(m_attributesPage->rows(), [this] {
         return edit::newTrackFile(m_state, *this, fbMain->selectedItem);
     });
-    if (!error.isEmpty())
-        m_prompts.information(this, error);
     misc::enableSave(*cmdSave, *cmdNew, m_state.fileLoaded);
+    if (!error.isEmpty()) {
+        m_prompts.information(this, error); // nothing was loaded
+        return;
+    }
+    documentLoaded();
 }
 
 void frmMain::cmdOpt_Click()
 {
+    commitOpenEdit();
     if (m_options)
         m_options->showOptions();
 }

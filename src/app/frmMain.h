@@ -13,8 +13,10 @@
 class QButtonGroup;
 class QPushButton;
 class AttributesPage;
+class EditHistory;
 class EditorPage;
 class FogPage;
+class InfoFileWatch;
 class LightPage;
 class NamePage;
 class frmOptions;
@@ -37,7 +39,9 @@ class Store;
 // pages on the right, and the command buttons along the bottom. The pages show the loaded
 // document and turn the user's edits into tag changes; to the edit module the window is one
 // view of the document, which it passes on to every page made so far. The layout is fixed,
-// in the twips of the original form.
+// in the twips of the original form. A user's edit is never lost without a question: the
+// caption marks unsaved changes, replacing the document or closing asks first, every edit can
+// be undone, and a change another program makes to the file is noticed.
 class frmMain final : public QWidget, private edit::EditorView
 {
     Q_OBJECT
@@ -68,6 +72,26 @@ private:
     void linkFocusOrder();
 
     bool pickTrack(const QString& trackFolder);
+
+    // Unsaved changes: the document differs from the file as last loaded or saved, or the
+    // Folder field holds a new name for the track (a rename Save would make).
+    bool hasUnsavedChanges() const;
+    void showModified();
+    // Before the document is replaced or the window closes: an open in-place edit is
+    // committed, then unsaved changes are saved, or dropped, as the user answers. False when
+    // the user cancelled, or the save did not succeed: everything stays as it is.
+    bool settleUnsavedChanges();
+    // Save: true when the file was written and every step succeeded.
+    bool saveDocument();
+    // After a track was loaded: a fresh history, the new file watched.
+    void documentLoaded();
+    void watchLoadedFile();
+    // Ends an in-place edit of the attribute list as Enter does.
+    void commitOpenEdit();
+    void editUndo();
+    void editRedo();
+    void infoFile_Changed();
+
     void Form_Unload();
     void fbMain_pathChange();
     void optFrames_Click(int index);
@@ -99,6 +123,10 @@ private:
     settings::Store& m_store;
     Prompts& m_prompts;
     frmOptions* m_options = nullptr; // exists from the end of Form_Load
+    EditHistory* m_history = nullptr;
+    InfoFileWatch* m_watch = nullptr;
+    bool m_watching = false;         // from a moment after start-up on
+    bool m_toldOfDiskChange = false; // a notice was shown since the file was last read
 
     folderBox* fbMain = nullptr;
     FolderBoxAccess m_folderAccess;

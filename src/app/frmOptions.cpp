@@ -203,6 +203,8 @@ void frmOptions::optSelFrames_Click(int index)
 
 void frmOptions::cmdOK_Click()
 {
+    if (m_descriptionsPage)
+        m_descriptionsPage->finishLabelEdit(); // a label that cannot be filed is not saved
     // Lists that could not be read are shown empty; saving them would replace the stored
     // descriptions and extensions. They are read again instead, and nothing is saved.
     if (!property(unreadProperty).toString().isEmpty()) {
@@ -246,5 +248,7 @@ void frmOptions::cmdOK_Click()
 
 void frmOptions::cmdExit_Click()
 {
+    if (m_descriptionsPage)
+        m_descriptionsPage->finishLabelEdit();
     QDialog::reject();
 }

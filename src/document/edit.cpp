@@ -4,8 +4,10 @@
 #include "util/misc.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 
+#include <algorithm>
 #include <cmath>
 
 namespace edit {
@@ -74,6 +76,12 @@ QString readFile(const QString& path, QByteArray& bytes)
     return unloadable(path, bytes);
 }
 
+// A fast hash of the file's bytes: it only has to tell this file's versions apart.
+size_t contentHash(const QByteArray& bytes)
+{
+    return qHash(QByteArrayView(bytes), 0x4b495445);
+}
+
 // Fills the list with a row per record of the document.
 void appendRows(const State& state, EditorView& view)
 {
@@ -111,6 +119,8 @@ QString loadTrack(State& state, EditorView& view, const QString& folderPath)
     state.tagList = TagList();
     state.fileLoaded = false;
     state.encoding = Encoding::Windows1252;
+    state.savedValues.clear();
+    state.diskCopy = DiskCopy();
     view.clearRows();
 
     // Loading one of them at random would let Save write the track into the wrong one.
@@ -131,6 +141,7 @@ QString loadTrack(State& state, EditorView& view, const QString& folderPath)
         return problem;
     }
 
+    state.diskCopy = {path, bytes.size(), contentHash(bytes)};
     state.encoding = detectEncoding(bytes);
     state.tagList = parseDocument(decode(bytes, state.encoding));
     state.fileLoaded = true;
@@ -167,12 +178,44 @@ QString reloadTrack(State& state, EditorView& view, const QString& folderPath,
     state.tagList = std::move(fresh);
     state.fileLoaded = true;
     state.encoding = encoding;
+    state.savedValues.clear();
+    state.diskCopy = {info.path, bytes.size(), contentHash(bytes)};
     if (!sameLabels) {
         view.clearRows();
         appendRows(state, view);
     }
     fillEditors(state, view);
     return {};
+}
+
+QString reloadFromDisk(State& state, EditorView& view, const QString& folderPath)
+{
+    QByteArray bytes;
+    if (!readFile(findInfoFile(folderPath).path, bytes).isEmpty())
+        return loadTrack(state, view, folderPath); // which tells why it cannot load it
+    return reloadTrack(state, view, folderPath, bytes);
+}
+
+bool isModified(const State& state)
+{
+    return !state.savedValues.isEmpty();
+}
+
+DiskState diskState(const State& state)
+{
+    const DiskCopy& copy = state.diskCopy;
+    if (copy.path.isEmpty())
+        return DiskState::Missing;
+    const QFileInfo now(copy.path);
+    if (!now.isFile())
+        return DiskState::Missing;
+    if (now.size() != copy.size)
+        return DiskState::Changed;
+    // A file that cannot be read now is judged by its size alone.
+    QByteArray bytes;
+    if (!readFile(copy.path, bytes).isEmpty() || contentHash(bytes) == copy.hash)
+        return DiskState::Unchanged;
+    return DiskState::Changed;
 }
 
 QString getTagValue(const State& state, const QString& label)
@@ -192,10 +235,56 @@ void setTagValueAt(State& state, EditorView& view, int index, const QString& val
 {
     if (index < 0 || index >= state.tagList.count())
         return;
-    state.tagList[index].tagValue = value;
+    cInfTag& tag = state.tagList[index];
+    const auto saved = state.savedValues.constFind(index);
+    if (saved == state.savedValues.cend()) {
+        if (tag.tagValue != value)
+            state.savedValues.insert(index, tag.tagValue);
+    } else if (*saved == value) {
+        state.savedValues.erase(saved);
+    }
+    tag.tagValue = value;
     // Rows are in tag-list order, one per record, so the record's position is its row.
     if (!state.loading)
         view.setRowValue(index, value);
+}
+
+void showTagValueAt(State& state, EditorView& view, int index)
+{
+    if (index < 0 || index >= state.tagList.count())
+        return;
+    const cInfTag& tag = state.tagList.at(index);
+    view.setRowValue(index, tag.tagValue);
+    const QString label = tag.tagLabel.toLower();
+    const auto shownBy = [&label](const char* editorLabel) {
+        return label == QLatin1String(editorLabel);
+    };
+    const bool hasEditor = shownBy("name") || shownBy("fogcolor")
+                           || std::any_of(sliderTags.begin(), sliderTags.end(), shownBy)
+                           || std::any_of(numericTags.begin(), numericTags.end(), shownBy);
+    // An editor shows the first record of its label; a repeated label's later lines have none.
+    if (!hasEditor || state.tagList.indexOf(label) != index)
+        return;
+    const QScopedValueRollback<bool> guard(state.loading, true);
+    if (shownBy("name")) {
+        const NameAndAuthor name = splitNameAndAuthor(tag.tagValue);
+        view.showNameAndAuthor(name.name, name.author);
+    }
+    for (int i = 0; i < sliderCount; ++i) {
+        if (shownBy(sliderTags[i]))
+            view.setSliderPosition(
+                i, sliderPositionFor(tag.tagValue, sliderMinimum[i], sliderMaximum[i]));
+    }
+    for (int i = 0; i < numericCount; ++i) {
+        if (shownBy(numericTags[i]))
+            view.setNumericText(i, tag.tagValue);
+    }
+    if (shownBy("fogcolor")) {
+        if (const std::optional<Rgb> colour = fogColourFrom(tag.tagValue))
+            showFogSwatch(state, view, *colour);
+        if (const std::optional<QString> caption = fogCaptionFrom(tag.tagValue))
+            showFogCaption(state, view, *caption);
+    }
 }
 
 void fillEditors(State& state, EditorView& view)
@@ -269,6 +358,18 @@ NameAndAuthor splitNameAndAuthor(const QString& value)
 QString joinNameAndAuthor(const QString& name, const QString& author)
 {
     return author.isEmpty() ? name : name + QStringLiteral(" by ") + author;
+}
+
+QString nameValue(const State& state, const QString& name, const QString& author)
+{
+    const int index = state.tagList.indexOf(QStringLiteral("name"));
+    if (index >= 0) {
+        const QString saved = state.savedValues.value(index, state.tagList.at(index).tagValue);
+        const NameAndAuthor shown = splitNameAndAuthor(saved);
+        if (shown.name == name && shown.author == author)
+            return saved;
+    }
+    return joinNameAndAuthor(name, author);
 }
 
 int sliderPositionFor(const QString& value, int minimum, int maximum)

@@ -5,6 +5,7 @@
 #include "document/InfFile.h"
 #include "document/TagList.h"
 
+#include <QHash>
 #include <QString>
 
 #include <array>
@@ -12,6 +13,15 @@
 
 // The loaded document and its binding to the window's editors.
 namespace edit {
+
+// The info file as the editor last read or wrote it, so that a change another program makes
+// to it can be told from the editor's own.
+struct DiskCopy
+{
+    QString path; // empty while no info file is loaded
+    qint64 size = -1;
+    size_t hash = 0; // of the bytes read or written
+};
 
 // The edit module's state. The window owns one; a test creates a fresh one.
 struct State
@@ -25,6 +35,10 @@ struct State
     // what the document holds: they are kept here, where a Fog page made later finds them.
     Rgb fogSwatch;
     QString fogCaption = QStringLiteral("Red:\nGreen:\nBlue:");
+    // The records changed since the document was last loaded or saved, by position, with the
+    // value each had then. A record changed back to that value leaves it: it is no change.
+    QHash<int, QString> savedValues;
+    DiskCopy diskCopy;
 };
 
 // The dedicated editors: sliders and numeric fields with the lower-case label they edit.
@@ -49,6 +63,24 @@ QString loadTrack(State& state, EditorView& view, const QString& folderPath);
 QString reloadTrack(State& state, EditorView& view, const QString& folderPath,
                     const QByteArray& bytes);
 
+// Whether the document differs from what was last loaded or saved.
+bool isModified(const State& state);
+
+// How the loaded info file on disk compares with what the editor last read or wrote.
+enum class DiskState
+{
+    Unchanged,
+    // Its size or its content is not what was read or written. Its modification time alone
+    // tells nothing either way: the same bytes written again are still the file that was
+    // read, and a file changed twice within the clock's resolution keeps its time.
+    Changed,
+    Missing, // it is gone, or no info file is loaded
+};
+DiskState diskState(const State& state);
+// Loads the track of `folderPath` again from its info file as it is now, keeping the rows
+// where the labels are unchanged (reloadTrack): after another program changed the file.
+QString reloadFromDisk(State& state, EditorView& view, const QString& folderPath);
+
 // Value of the first record with that label (ignoring case); empty when there is none.
 QString getTagValue(const State& state, const QString& label);
 // Stores the value in the first record with that label (no record is ever created) and,
@@ -56,6 +88,10 @@ QString getTagValue(const State& state, const QString& label);
 void setTagValue(State& state, EditorView& view, const QString& label, const QString& value);
 // The same for the record at a position: the in-place edit of one row of the list.
 void setTagValueAt(State& state, EditorView& view, int index, const QString& value);
+// Shows the value of the record at a position in its row and in the editor that shows it, if
+// any (the first record of a label is the one its editor shows), without storing anything
+// back: what an undo step changes on the screen. The fog colour is shown when it can be read.
+void showTagValueAt(State& state, EditorView& view, int index);
 
 void fillEditors(State& state, EditorView& view);
 void clearEditors(State& state, EditorView& view);
@@ -78,6 +114,10 @@ struct NameAndAuthor
 NameAndAuthor splitNameAndAuthor(const QString& value);
 // "name by author", or the name alone when the author is empty.
 QString joinNameAndAuthor(const QString& name, const QString& author);
+// What the name and author fields store into NAME: joinNameAndAuthor, except that fields showing
+// just what the value as last loaded or saved shows give that value back, apostrophes and "BY"
+// as they were: typed back to what it was, the name is no change.
+QString nameValue(const State& state, const QString& name, const QString& author);
 // The slider position a value shows: the nearest whole number (halves to even), or 0 when
 // the value is not numeric or lies outside [minimum, maximum].
 int sliderPositionFor(const QString& value, int minimum, int maximum);

@@ -73,16 +73,12 @@ bool Settings::saveRenameSettings(settings::Store& store, const RenamePage& page
            && store.write(appName, sectionName, renameTypeKey, renameKind == 0 ? zero : one);
 }
 
-void Settings::removeRenameExt(RenamePage& page, const QString& ext)
+void Settings::removeRenameExt(RenamePage& page, int position)
 {
-    if (!page.removeExtensionRow(ext))
+    if (position < 0 || position >= trackExts.size())
         return;
-    for (qsizetype i = 0; i < trackExts.size(); ++i) {
-        if (trackExts.at(i).compare(ext, Qt::CaseInsensitive) == 0) {
-            trackExts.removeAt(i);
-            return;
-        }
-    }
+    page.removeExtensionRow(position);
+    trackExts.removeAt(position);
 }
 
 void Settings::addRenameExt(RenamePage& page, const QString& ext)

@@ -28,8 +28,8 @@ public:
     virtual ~RenamePage() = default;
     virtual void clearExtensionRows() = 0;
     virtual void appendExtensionRow(const QString& extension) = 0;
-    // Removes the first row equal to `extension` ignoring case; false when there is none.
-    virtual bool removeExtensionRow(const QString& extension) = 0;
+    // Removes the row at a position (0-based).
+    virtual void removeExtensionRow(int position) = 0;
     virtual void selectRenameType(int index) = 0;
     virtual bool renameTypeZeroSelected() const = 0;
     virtual void setAutoTempChecked(bool checked) = 0;
@@ -51,7 +51,9 @@ struct Settings
     void showRenameSettings(RenamePage& page) const;
     // Returns false when the settings could not be written.
     bool saveRenameSettings(settings::Store& store, const RenamePage& page);
-    void removeRenameExt(RenamePage& page, const QString& ext);
+    // Removes the extension at a position of the list, the row the user selected: of two
+    // that differ only in letter case, the one chosen goes. Out of range: nothing changes.
+    void removeRenameExt(RenamePage& page, int position);
     // Appends as typed, to the page and the list (the Add button; empty text is ignored).
     void addRenameExt(RenamePage& page, const QString& ext);
 };

@@ -15,6 +15,9 @@ public:
     QStringList informationTexts, retryTexts, inputPrompts, inputAnswers, questions;
     QList<QColor> colourDialogInitials, colourAnswers;
     QList<bool> retryAnswers, questionAnswers;
+    QStringList saveQuestions, overwriteQuestions, notices;
+    QList<SaveChoice> saveAnswers;
+    QList<bool> overwriteAnswers;
     std::function<void()> onRetryPrompt; // runs inside Retry/Cancel, e.g. to mend the folder
 
     void information(QWidget*, const QString& text) override { informationTexts.append(text); }
@@ -41,6 +44,17 @@ public:
         questions.append(question);
         return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
     }
+    SaveChoice saveDiscardOrCancel(QWidget*, const QString& text) override
+    {
+        saveQuestions.append(text);
+        return saveAnswers.isEmpty() ? SaveChoice::Cancel : saveAnswers.takeFirst();
+    }
+    bool overwriteOrCancel(QWidget*, const QString& text) override
+    {
+        overwriteQuestions.append(text);
+        return !overwriteAnswers.isEmpty() && overwriteAnswers.takeFirst();
+    }
+    void notice(QWidget*, const QString& text) override { notices.append(text); }
 };
 
 #endif

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <functional>
 
@@ -127,7 +128,7 @@ TEST_F(FrmMainTest, startUp_storedFolderLoads_vanishedOneAsksAndCancelLoadsTheWo
     EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem, levels + u"/toytrack"_s);
     EXPECT_EQ(columnTexts(list(), 1).join(u' '), u"NAME FARCLIP FOGSTART FOGCOLOR VERTFOGSTART "
               u"VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER"_s);
-    QStringList shown{window->windowTitle(), enabled()};
+    QStringList shown{window->windowHandle()->title(), enabled()}; // the caption shown
     for (const char* name : {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
         shown << text(QLatin1String(name));
     shown << QString::number(slider(0)->value()) << QString::number(slider(4)->value());
@@ -266,6 +267,7 @@ TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLef
     EXPECT_EQ(prompts.colourDialogInitials, QList<QColor>(2, QColor(64, 96, 160)));
     EXPECT_TRUE(swatch->isEnabled());
     // Without a usable colour the swatch looks unavailable, says why, and opens nothing.
+    prompts.saveAnswers = {Prompts::SaveChoice::Discard}; // the colour chosen is not kept
     for (const auto& [folder, why] : {std::pair(u"badfog"_s, u"FOGCOLOR value \"64 64\""_s),
                                       std::pair(u"emptyfolder"_s, u"No track is loaded"_s),
                                       std::pair(u"nofog"_s, u"no FOGCOLOR tag"_s)}) {
@@ -280,6 +282,7 @@ TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLef
         EXPECT_EQ(text(u"lblfogcolor"_s), caption);
     }
     EXPECT_EQ(tag(u"fogcolor"_s), QString());
+    EXPECT_EQ(prompts.saveQuestions.size(), 1);
     pickFolder(u"badfog"_s);
     EXPECT_EQ(tag(u"fogcolor"_s), u"64 64"_s);
     showPage(3); // mended in the attribute list, the colour can be chosen again
@@ -527,6 +530,7 @@ TEST_F(FrmMainTest, commandLine_opensTheTrackAsAClickWould_orSaysWhyNot)
         QDir::setCurrent(levels);
         QString problem;
         const QString folder = trackFolderFor(c.given, &problem);
+        state = edit::State(); // a new run of the program
         window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
         window->Form_Load(folder);
         EXPECT_TRUE(seen().startsWith(c.shows)) << seen().toStdString();

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QtTest/qtestspontaneevent.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -91,7 +92,8 @@ TEST_F(FrmOptionsTest, addTwice_takesTheSmallestFreeNumbersIgnoringCase)
 
 TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
 {
-    EXPECT_EQ(field("txtLabel"), QString()); // loading selects a row but fills nothing
+    // Loading selects the first row and the fields show it: they edit the entry they show.
+    EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FARCLIP|farclip text"_s);
     clickRow(list(), 1);
     EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FOGCOLOR|fogcolor text"_s);
     // A label that is empty or another's, whatever its case, turns red; the entry stays.
@@ -110,10 +112,12 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
     EXPECT_EQ(text(u"haze"_s) + text(u"FOGCOLOR"_s) + saved(),
               u"fogcolor text!?<none>FARCLIP FOGCOLOR NAME"_s);
     clickRow(list(), 0);
-    click("cmdDel"); // the first: the following row is selected
+    click("cmdDel"); // the first: the following row is selected, and shown
+    EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"Haze|fogcolor text!?"_s);
     click("cmdDel");
     EXPECT_EQ(rows() + u'|' + labels(), u"NAME|NAME"_s);
-    click("cmdDel"); // the last: none is selected after it
+    click("cmdDel"); // the last: none is selected after it, and the fields are empty
+    EXPECT_EQ(field("txtLabel") + field("txtDesc"), QString());
     click("cmdDel");
     EXPECT_EQ(rows() + labels(), QString());
     click("cmdAddDesc");
@@ -121,6 +125,51 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
     QTest::keyClick(w("txtDesc"), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(saved() + u'=' + store.read(kite2, descs, u"NEW1"_s), u"NEW1=new"_s);
+}
+
+// Typed one letter at a time, "farclip" is filed as "farcli" on the way to being FARCLIP's
+// label. However the edit ends, a label that cannot be filed goes back to the one the entry
+// had when the edit began; the red marking shows it meanwhile.
+TEST_F(FrmOptionsTest, relabelEndingInvalid_goesBackToTheLabelItHadWhenTheEditBegan)
+{
+    const std::function<void()> ends[] = {
+        [this] { QTest::keyClick(w("txtLabel"), Qt::Key_Tab); }, // the field is left
+        [this] { clickRow(list(), 2); },                         // another row
+        [this] { // OK, by its key: a mnemonic clicks its button a moment later
+            QTest::keyClick(w("txtLabel"), Qt::Key_O, Qt::AltModifier);
+            EXPECT_TRUE(QTest::qWaitFor([this] { return dialog->isHidden(); }));
+        },
+    };
+    for (const QString& typed : {u"farclip"_s, QString(), u"Haze|name"_s}) {
+        for (int end = 0; end < 3; ++end) {
+            SCOPED_TRACE(typed.toStdString() + " ended by " + std::to_string(end));
+            describe(u"FARCLIP FOGCOLOR NAME"_s); // OK saved the last run's order
+            dialog->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+            clickRow(list(), 1);
+            const QStringList edits = typed.split(u'|');
+            const QString back = edits.size() > 1 ? edits.first() : u"FOGCOLOR"_s;
+            if (edits.size() > 1) { // a valid label first: that edit ends there
+                retype(w("txtLabel"), edits.first());
+                QTest::keyClick(w("txtLabel"), Qt::Key_Tab);
+                w("txtLabel")->setFocus();
+            }
+            retype(w("txtLabel"), edits.last());
+            EXPECT_NE(w("txtLabel")->palette(), QPalette()); // red while it is typed
+            ends[end]();
+            EXPECT_EQ(columnTexts(list()).value(1) + u'|' + text(back) + u'|'
+                          + QString::number(descriptions.count()),
+                      back + u"|fogcolor text|3"_s);
+            if (end == 2) {
+                EXPECT_TRUE(dialog->isHidden());
+                EXPECT_EQ(store.read(kite2, descs, back), u"fogcolor text"_s) << saved().toStdString();
+            } else {
+                EXPECT_EQ(list()->currentItem()->text(0) + u'|' + field("txtLabel"),
+                          end == 0 ? back + u'|' + back : u"NAME|NAME"_s);
+                EXPECT_EQ(w("txtLabel")->palette(), QPalette());
+            }
+        }
+    }
 }
 
 TEST_F(FrmOptionsTest, defaults_inUseAtOnce_savedExactlyAndInOrderOnlyByOk)
@@ -172,9 +221,9 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
         click("cmdAddRename");
     EXPECT_EQ(prompts.inputPrompts, QStringList(3, u"New extention?"_s));
     EXPECT_EQ(exts(), u"taz;inf;TAZ;taz;.W"_s);
-    clickRow(extList(), 2); // the first one that matches, whatever its case, goes
+    clickRow(extList(), 2); // the selected row goes, not the first that differs only in case
     click("cmdDelRename");
-    EXPECT_EQ(exts() + u'|' + rename.trackExts.join(u';'), u"inf;TAZ;taz;.W|inf;TAZ;taz;.W"_s);
+    EXPECT_EQ(exts() + u'|' + rename.trackExts.join(u';'), u"taz;inf;taz;.W|taz;inf;taz;.W"_s);
     click("renameType1");
     click("chkAutoEditRename");
     click("cmdExit"); // the type and the check box wait for OK
@@ -184,7 +233,7 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
     click("cmdOK");
     EXPECT_EQ(std::pair(rename.renameKind, rename.autoTempRename), std::pair(1, false));
     EXPECT_EQ(renaming("Extentions") + u'|' + renaming("Rename Type")
-                  + renaming("Auto Temp Edit File"), u"inf;TAZ;taz;.W|10"_s);
+                  + renaming("Auto Temp Edit File"), u"taz;inf;taz;.W|10"_s);
     dialog->show();
     click("chkAutoEditRename");
     click("cmdDefaultsRename"); // the default list, and the stored choices again

@@ -5,7 +5,9 @@
 
 #include "support/TempTrack.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -349,6 +351,121 @@ TEST_F(Track, editorsShowTheTagsAndEditsChangeOnlyTheirRecord)
     edit::clearEditors(state, view);
     EXPECT_EQ(state.tagList.count(), 11) << "the document is not the editors'";
     expectCleared();
+}
+
+// Modified while the document differs from the file as loaded or saved: a value changed back
+// is no change, and loading or reloading what was written marks nothing. The name and author
+// fields typed back to what they showed give the value back as the file had it.
+TEST_F(Track, modifiedWhileTheDocumentDiffersFromTheFileAsLoadedOrSaved)
+{
+    const QString folder = levels.makeTrack(u"full"_s, fullTrack);
+    ASSERT_EQ(load(folder), QString());
+    QString marks = QString::number(edit::isModified(state));
+    const auto set = [&](int index, const QString& value) {
+        edit::setTagValueAt(state, view, index, value);
+        marks += QString::number(edit::isModified(state));
+    };
+    set(3, u"7000"_s);          // FARCLIP
+    set(2, u"0 0 0"_s);         // the second STARTPOS line
+    set(3, u"6000.5"_s);        // FARCLIP back, the other line still changed
+    set(2, u"4 5 6"_s);         // all back
+    EXPECT_EQ(marks, u"01110"_s);
+    EXPECT_EQ(edit::nameValue(state, u"Toy World"_s, u"Ann"_s), u"'Toy World by Ann'"_s);
+    set(0, edit::nameValue(state, u"Toy World"_s, u"Bob"_s));
+    EXPECT_EQ(edit::getTagValue(state, u"name"_s), u"Toy World by Bob"_s);
+    set(0, edit::nameValue(state, u"Toy World"_s, u"Ann"_s));
+    EXPECT_EQ(edit::getTagValue(state, u"name"_s) + u'|' + marks.right(2),
+              u"'Toy World by Ann'|10"_s);
+    set(3, u"7000"_s);
+    const edit::EncodeResult saved = edit::encodeDocument(state.tagList, state.encoding);
+    levels.writeFile(u"full/full.inf"_s, saved.bytes);
+    ASSERT_EQ(edit::reloadTrack(state, view, folder, saved.bytes), QString());
+    EXPECT_FALSE(edit::isModified(state));
+    // After the save, the name as saved is the one that is no change.
+    EXPECT_EQ(edit::nameValue(state, u"Toy World"_s, u"Ann"_s), u"'Toy World by Ann'"_s);
+    set(3, u"1"_s);
+    ASSERT_EQ(load(folder), QString());
+    EXPECT_FALSE(edit::isModified(state));
+}
+
+// Whether the info file is still the one read or written: its size, then its content; a new
+// modification time alone is no change.
+TEST_F(Track, diskStateTellsAnotherProgramsChangeFromTheFileAsReadOrWritten)
+{
+    const QString folder = levels.makeTrack(u"full"_s, fullTrack);
+    const QString file = edit::infoFilePath(folder);
+    const auto rewrite = [&](const QByteArray& bytes, bool keepTime) {
+        const QDateTime time = QFileInfo(file).lastModified();
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::ReadWrite | QIODevice::Truncate));
+        out.write(bytes);
+        if (keepTime) {
+            ASSERT_TRUE(out.setFileTime(time, QFileDevice::FileModificationTime));
+        }
+    };
+    QByteArray sameSize = fullTrack;
+    sameSize.replace("6000.5", "6000.6");
+    using D = edit::DiskState;
+    const struct { const char* what; std::function<void()> change; D seen; } cases[] = {
+        {"nothing", [] {}, D::Unchanged},
+        {"a line more", [&] { rewrite(fullTrack + "MP3 x\r\n", false); }, D::Changed},
+        {"same size and time", [&] { rewrite(sameSize, true); }, D::Changed},
+        {"written again as it was", [&] { rewrite(fullTrack, false); }, D::Unchanged},
+        {"removed", [&] { QFile::remove(file); }, D::Missing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        levels.makeTrack(u"full"_s, fullTrack);
+        QFile old(file); // a time of its own, so that writing it again gives another time
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite)
+                    && old.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                       QFileDevice::FileModificationTime));
+        old.close();
+        ASSERT_EQ(load(folder), QString());
+        EXPECT_EQ(edit::diskState(state), D::Unchanged);
+        c.change();
+        EXPECT_EQ(edit::diskState(state), c.seen);
+    }
+    // The file the editor writes is the one it compares with next.
+    levels.makeTrack(u"full"_s, fullTrack);
+    ASSERT_EQ(load(folder), QString());
+    edit::setTagValue(state, view, u"farclip"_s, u"9"_s);
+    const QByteArray written = edit::encodeDocument(state.tagList, state.encoding).bytes;
+    levels.writeFile(u"full/full.inf"_s, written);
+    EXPECT_EQ(edit::diskState(state), D::Changed);
+    ASSERT_EQ(edit::reloadTrack(state, view, folder, written), QString());
+    EXPECT_EQ(edit::diskState(state), D::Unchanged);
+    ASSERT_EQ(load(levels.makeFolder(u"none"_s)), QString());
+    EXPECT_EQ(edit::diskState(state), D::Missing); // nothing loaded
+}
+
+// An undo step shows the record's value in its row and in the editor that shows its label,
+// if it is the first record of that label, and stores nothing back from the editors.
+TEST_F(Track, showTagValueAt_showsTheRecordInItsRowAndItsEditorOnly)
+{
+    // What the editors show after loading, and what each step changes of it.
+    const QString loaded = u"Toy World|Ann|full|-2000|abc|Red: 300\nGreen: 128\nBlue: 0|6000|6002|"
+                           u"100|0|0|255 128 0"_s;
+    const struct { int index; QString value, shownBefore, shownAfter; } cases[] = {
+        {0, u"A by B"_s, u"Toy World|Ann|"_s, u"A|B|"_s},
+        {2, u"7 7 7"_s, {}, {}}, // a repeated label's second line: its row only
+        {3, u"8000"_s, u"|6000|"_s, u"|8000|"_s},
+        {5, u"1 2 3"_s, u"300\nGreen: 128\nBlue: 0|6000|6002|100|0|0|255 128 0"_s,
+         u"1\nGreen: 2\nBlue: 3|6000|6002|100|0|0|1 2 3"_s},
+        {5, u"1 2"_s, {}, {}}, // no colour in it: swatch and caption stay
+        {7, u"-5"_s, u"|abc|"_s, u"|-5|"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        ASSERT_EQ(load(levels.makeTrack(u"full"_s, fullTrack)), QString());
+        ASSERT_EQ(view.texts().join(u'|'), loaded);
+        state.tagList[c.index].tagValue = c.value;
+        const QString document = fields(state.tagList);
+        edit::showTagValueAt(state, view, c.index);
+        EXPECT_EQ(view.rows.at(c.index).at(2), c.value);
+        EXPECT_EQ(view.texts().join(u'|'), QString(loaded).replace(c.shownBefore, c.shownAfter));
+        EXPECT_TRUE(fields(state.tagList) == document && !state.loading);
+    }
 }
 
 TEST(Binding, nameAndAuthorSplitAtTheFirstBy)

@@ -189,6 +189,8 @@ TEST_P(BadInput, isReportedAndLosesNeitherFileNorEdits)
     std::optional<AsOrdinaryUser> user;
     if (trouble.asNobody && !user.emplace().active())
         GTEST_SKIP() << "running as root, which may do anything, and cannot switch user";
+    // A file changed on disk since it was loaded is written over only when the user says so.
+    editor.prompts.overwriteAnswers = {true};
     QString message = trouble.loaded ? editor.press(u"cmdSave"_s) : editor.pick(track);
     if (!trouble.loaded) // New must not replace the entry, nor Save write over it
         message += editor.press(u"cmdNew"_s) + editor.press(u"cmdSave"_s);

@@ -17,13 +17,7 @@ struct Dialog final : Rename::RenamePage
 {
     void clearExtensionRows() override { rows.clear(); }
     void appendExtensionRow(const QString& extension) override { rows.append(extension); }
-    bool removeExtensionRow(const QString& extension) override
-    {
-        for (qsizetype i = 0; i < rows.size(); ++i)
-            if (rows[i].compare(extension, Qt::CaseInsensitive) == 0)
-                return rows.removeAt(i), true;
-        return false;
-    }
+    void removeExtensionRow(int position) override { rows.removeAt(position); }
     void selectRenameType(int index) override { selectedType = index; }
     bool renameTypeZeroSelected() const override { return selectedType == 0; }
     void setAutoTempChecked(bool checked) override { autoTemp = checked; }
@@ -59,21 +53,23 @@ TEST(RenameSettings, load_storesDefaultsOnFirstRun_andFlagsNormalisedToZeroOrOne
 }
 
 // After Delete, Defaults puts back the default list unstored and rereads type and box.
-TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults_deleteTakesFirstMatch)
+TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults_deleteTakesTheChosenRow)
 {
-    const std::tuple<QString, QString, QStringList> cases[] = {
-        {u"inf;;w"_s, u"zip"_s, {u"inf"_s, QString(), u"w"_s}},
-        {u"inf;TAZ;w;taz"_s, u"taz"_s, {u"inf"_s, u"w"_s, u"taz"_s}},
-        {u"inf;taz;w;TAZ"_s, u"TAZ"_s, {u"inf"_s, u"w"_s, u"TAZ"_s}},
-        {u""_s, u"CAM"_s, defaults.mid(1)},
+    const std::tuple<QString, int, QStringList> cases[] = {
+        {u"inf;;w"_s, 3, {u"inf"_s, QString(), u"w"_s}}, // no such row: nothing goes
+        {u"inf;;w"_s, -1, {u"inf"_s, QString(), u"w"_s}},
+        {u"inf;TAZ;w;taz"_s, 3, {u"inf"_s, u"TAZ"_s, u"w"_s}}, // not the first that matches
+        {u"inf;taz;w;TAZ"_s, 1, {u"inf"_s, u"w"_s, u"TAZ"_s}},
+        {u""_s, 0, defaults.mid(1)},
     };
     for (const auto& [list, deleted, after] : cases) {
-        SCOPED_TRACE(list.toStdString() + " less " + deleted.toStdString());
+        SCOPED_TRACE(list.toStdString() + " less row " + std::to_string(deleted));
         Dialog run;
         run.put(u"Extentions"_s, list);
         run.load();
         run.rename.removeRenameExt(run, deleted);
         EXPECT_EQ(run.rename.trackExts, after);
+        EXPECT_EQ(run.rows, after);
         const QString stored = list.isEmpty() ? defaults.join(u';') : list;
         EXPECT_EQ(run.stored(u"Extentions"_s), stored);
         for (const QString& key : flagKeys)
