@@ -74,6 +74,10 @@ public:
     QString inputText(QWidget*, const QString&) override { return {}; }
 };
 
+// The baseline of loading an info file: the file read and cut into lines with the standard
+// library, the least a loader must do. Returns the number of lines.
+size_t readAndSplit(const std::string& path);
+
 // Stops the benchmark run with a message: a benchmark whose work failed measures nothing.
 [[noreturn]] void fail(const std::string& what);
 

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <fstream>
 #include <sstream>
 
 namespace bench {
@@ -38,21 +37,6 @@ QString makeLargeTrack(const QString& scratch, const QString& name, int lines)
         || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
         fail("cannot write the large info file");
     return folder;
-}
-
-// The baseline: the file read and cut into lines with the standard library, the least a
-// loader must do.
-size_t readAndSplit(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-    }
-    return lines.size();
 }
 
 struct Timings
