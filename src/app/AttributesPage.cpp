@@ -3,6 +3,8 @@
 #include "app/Artwork.h"
 #include "app/AttributeModel.h"
 #include "app/FormLayout.h"
+#include "app/LongText.h"
+#include "app/Prompts.h"
 #include "descriptions/desc.h"
 
 #include <QApplication>
@@ -63,8 +65,8 @@ private:
 } // namespace
 
 AttributesPage::AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                               const desc::Store& descriptions)
-    : EditorPage(frame, state, document), m_descriptions(descriptions)
+                               const desc::Store& descriptions, Prompts& prompts)
+    : EditorPage(frame, state, document), m_descriptions(descriptions), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("attributesPage"));
     // The rows live from the start; the list that shows them is made when the page is first
@@ -177,7 +179,8 @@ void AttributesPage::listviewAttr_ItemClick(const QModelIndex& item)
         return;
     // The description shows the label as the store holds it, not as the row spells it.
     if (const cDesc* entry = m_descriptions.find(m_attributes->label(item.row())))
-        lblDesc->setText(entry->forTag + QStringLiteral(": ") + entry->tagDesc);
+        lblDesc->setText(
+            longText::shortened(entry->forTag + QStringLiteral(": ") + entry->tagDesc));
 }
 
 // Editing starts from the timer, once the double-click has been handled completely.
@@ -196,6 +199,13 @@ void AttributesPage::Timer1_Timer()
         return;
     const QModelIndex value = m_attributes->index(selected.first().row(), valueColumn);
     listviewAttr->setCurrentIndex(value);
+    // A value too long for the editor is not edited in place: the user is told why, and the
+    // value stays whole.
+    if (!value.flags().testFlag(Qt::ItemIsEditable)) {
+        m_prompts.information(this,
+                              longText::tooLongNote(value.data(Qt::EditRole).toString().size()));
+        return;
+    }
     listviewAttr->edit(value);
 }
 

@@ -4,6 +4,7 @@
 #include "app/EditorPage.h"
 
 class AttributeModel;
+class Prompts;
 class QModelIndex;
 class QTimer;
 class QTreeView;
@@ -19,7 +20,7 @@ class AttributesPage final : public EditorPage
     Q_OBJECT
 public:
     AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                   const desc::Store& descriptions);
+                   const desc::Store& descriptions, Prompts& prompts);
 
     // The rows the list shows.
     AttributeModel& rows() const { return *m_attributes; }
@@ -43,6 +44,7 @@ private:
     void listviewAttr_AfterLabelEdit(int row, const QString& newText);
 
     const desc::Store& m_descriptions;
+    Prompts& m_prompts;
     AttributeModel* m_attributes = nullptr;
     QTreeView* listviewAttr = nullptr; // made when the page is first shown
     bool m_attributeListDressed = false;

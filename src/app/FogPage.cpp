@@ -2,6 +2,7 @@
 
 #include "app/ColourSwatch.h"
 #include "app/FormLayout.h"
+#include "app/LongText.h"
 #include "app/Prompts.h"
 #include "util/misc.h"
 
@@ -54,7 +55,7 @@ QList<QWidget*> FogPage::focusOrder() const
 
 void FogPage::setNumericText(int index, const QString& text)
 {
-    editNumeric.at(index)->setText(text);
+    longText::showInField(editNumeric.at(index), text);
 }
 
 void FogPage::showFogSwatch(edit::Rgb colour)
@@ -64,7 +65,11 @@ void FogPage::showFogSwatch(edit::Rgb colour)
 
 void FogPage::showFogCaption(const QString& threeLines)
 {
-    lblfogcolor->setText(threeLines);
+    // Each line holds one part of the fog colour's value, which may be of any length.
+    QStringList lines = threeLines.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = longText::shortened(line);
+    lblfogcolor->setText(lines.join(QLatin1Char('\n')));
 }
 
 // Red while the text is not a number; only numbers are stored. The colour changes only

@@ -109,7 +109,7 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
         frames[i] = frame;
     }
     m_namePage = new NamePage(frames[0], m_state, *this);
-    m_attributesPage = new AttributesPage(frames[3], m_state, *this, m_descriptions);
+    m_attributesPage = new AttributesPage(frames[3], m_state, *this, m_descriptions, m_prompts);
     m_pages = {m_namePage, m_attributesPage};
 
     cmdSave = button(this, "cmdSave", tr("&Save"),
