@@ -28,7 +28,12 @@ void showInField(QLineEdit* field, const QString& text, const QString& readOnlyN
 {
     field->setReadOnly(!readOnlyNote.isEmpty());
     field->setToolTip(readOnlyNote);
-    field->setText(editable(text.size()) ? text : shortened(text));
+    if (editable(text.size())) {
+        field->setText(text);
+        return;
+    }
+    field->setText(shortened(text));
+    field->setCursorPosition(0); // its start, as a list shows it
 }
 
 void showInField(QLineEdit* field, const QString& text)
