@@ -13,7 +13,8 @@ namespace longText {
 
 // Lists and labels show at most this many characters of a text (a row is far narrower).
 inline constexpr qsizetype shownLength = 1000;
-// The longest text a one-line field or an in-place editor takes whole (QLineEdit's maximum).
+// The longest text a one-line field or an in-place editor takes whole (a QLineEdit's default
+// maxLength: setText keeps only that many characters).
 inline constexpr qsizetype editableLength = 32767;
 
 inline bool editable(qsizetype length) { return length <= editableLength; }

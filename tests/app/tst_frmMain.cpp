@@ -2,6 +2,7 @@
 // and shutdown, picks in the real browser, every editor, the attribute list, Save and New.
 #include "GuiTest.h"
 #include "ScriptedPrompts.h"
+#include "app/LongText.h"
 #include "app/frmMain.h"
 #include "descriptions/desc.h"
 #include "document/edit.h"
@@ -374,6 +375,25 @@ TEST_F(FrmMainTest, keyboardOrder_followsTheFormWhicheverPageIsOpenedFirst)
                   u"txtAuthor txtFolder editSld2 editSld3 editSld4 editSld0 editSld1 picFogColor "
                   u"editNumeric0 editNumeric1 listviewAttr cmdSave cmdNew cmdOpt cmdAbout "
                   u"cmdExit"_s) << pages.size();
+    }
+}
+
+// A shortened text keeps whole characters: one outside the basic plane is never halved.
+TEST(LongTextTest, shortened_keepsTheStartInWholeCharacters_andTellsTheLength)
+{
+    const QString smile = u"\U0001F600"_s; // two code units
+    const struct { QString text, start; } cases[] = {
+        {QString(1000, u'a'), QString(1000, u'a')}, // short enough: whole
+        {QString(1001, u'a'), QString(1000, u'a') + u'\u2026'},
+        {QString(999, u'a') + smile + u"b"_s, QString(999, u'a') + u'\u2026'},
+        {QString(998, u'a') + smile + u"b"_s, QString(998, u'a') + smile + u'\u2026'},
+    };
+    for (const auto& c : cases) {
+        const QString shown = longText::shortened(c.text);
+        EXPECT_TRUE(shown.startsWith(c.start)) << shown.mid(990, 12).toStdString();
+        EXPECT_EQ(shown.size() == c.text.size(), c.text.size() <= 1000);
+        EXPECT_EQ(shown.contains(QLocale().toString(c.text.size()) + u" characters"_s),
+                  c.text.size() > 1000);
     }
 }
 
