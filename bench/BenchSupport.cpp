@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -110,6 +111,19 @@ bool Table::print() const
     }
     std::cout << (allMet ? "Every target met.\n" : "Some targets were MISSED.\n");
     return allMet;
+}
+
+size_t readAndSplit(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines.size();
 }
 
 void fail(const std::string& what)

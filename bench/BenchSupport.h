@@ -106,6 +106,9 @@ public:
 // A track folder <scratch>/<name> whose info file holds the usual editor tags and then
 // further tag lines of about 30 bytes each, `lines` in all; returns the folder.
 QString makeLargeTrack(const QString& scratch, const QString& name, int lines);
+// The baseline of loading an info file: the file read and cut into lines with the standard
+// library, the least a loader must do. Returns the number of lines.
+size_t readAndSplit(const std::string& path);
 
 // Stops the benchmark run with a message: a benchmark whose work failed measures nothing.
 [[noreturn]] void fail(const std::string& what);

@@ -23,11 +23,12 @@ Widget* child(QWidget& window, const char* name)
 
 } // namespace
 
-EditorHarness::EditorHarness(const QString& levels)
+EditorHarness::EditorHarness(const QString& levels, settings::Store* settings)
 {
-    store.write(QStringLiteral("Tarvex Kite"), QStringLiteral("Current"), QStringLiteral("Folder"),
-                levels);
-    m_window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
+    settings::Store& used = settings ? *settings : store;
+    used.write(QStringLiteral("Tarvex Kite"), QStringLiteral("Current"), QStringLiteral("Folder"),
+               levels);
+    m_window = std::make_unique<frmMain>(state, descriptions, rename, used, prompts);
     m_window->Form_Load();
     m_window->activateWindow(); // its keyboard shortcuts work in the active window
     if (!QTest::qWaitForWindowActive(m_window.get()))
@@ -60,10 +61,16 @@ QString EditorHarness::save()
 
 void EditorHarness::showAttributes()
 {
-    child<QPushButton>(*m_window, "optFrames3")->click();
+    showPage(3);
+}
+
+void EditorHarness::showPage(int index)
+{
+    child<QPushButton>(*m_window, ("optFrames" + std::to_string(index)).c_str())->click();
     settle();
     // The list's view is made when its page is first shown.
-    m_list = child<QAbstractItemView>(*m_window, "listviewAttr");
+    if (index == 3)
+        m_list = child<QAbstractItemView>(*m_window, "listviewAttr");
 }
 
 int EditorHarness::attributeRows() const

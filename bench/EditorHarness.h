@@ -25,8 +25,9 @@ namespace bench {
 class EditorHarness
 {
 public:
-    // Starts the editor open on `levels` (a folder without an info file of its own).
-    explicit EditorHarness(const QString& levels);
+    // Starts the editor open on `levels` (a folder without an info file of its own), with its
+    // settings in `settings` (a file, say) or, when none is given, in `store`.
+    explicit EditorHarness(const QString& levels, settings::Store* settings = nullptr);
     ~EditorHarness();
 
     edit::State state;
@@ -42,6 +43,8 @@ public:
     QString save();
     // Shows the Attributes page, so loading lays out and paints a visible list.
     void showAttributes();
+    // Shows page 0 to 3 of the window (Name, Light, Fog, Attributes).
+    void showPage(int index);
     int attributeRows() const;
     QString rowValue(int row) const;
     // Types a value into a row of the attribute list in place and presses Enter.
@@ -49,6 +52,9 @@ public:
     // Ctrl+Z and Ctrl+Y, as the user presses them in the window.
     void undo();
     void redo();
+    // The attribute list; made when the Attributes page is first shown.
+    QAbstractItemView* attributeList() const { return m_list; }
+    frmMain& window() const { return *m_window; }
     // Lets the window finish what it queued (layout, painting) before the clock stops.
     static void settle();
 

@@ -23,6 +23,10 @@ void renameBenchmark(const QString& scratch, Table& table);
 // QUndoStack undoing as many changes of one string in a list of 100,000.
 void undoBenchmark(const QString& scratch, Table& table);
 
+// Huge inputs: tracks with a 10 MB value or NAME, a 10 MB description and 50,000 stored
+// descriptions; every action against the half-second target.
+void hugeInputBenchmark(const QString& scratch, Table& table);
+
 } // namespace bench
 
 #endif

@@ -6,26 +6,10 @@
 
 #include <QFile>
 
-#include <fstream>
 
 namespace bench {
 
 namespace {
-
-// The baseline: the file read and cut into lines with the standard library, the least a
-// loader must do.
-size_t readAndSplit(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-    }
-    return lines.size();
-}
 
 struct Timings
 {

@@ -1,7 +1,7 @@
 // Runs every benchmark and prints one table: each figure beside the baseline measured in the
 // same run, their ratio and the target for it. Exit status 0 when every target is met, 1 when
 // one is missed, 2 when a benchmark could not do its work.
-//   bench_kite [startup|document|folders|rename|undo ...]   (default: all)
+//   bench_kite [startup|document|folders|rename|undo|huge ...]   (default: all)
 #include "BenchSupport.h"
 #include "benchmarks.h"
 
@@ -29,7 +29,7 @@ int main(int argc, char** argv)
     QStringList wanted = QApplication::arguments().mid(1);
     if (wanted.isEmpty())
         wanted = {QStringLiteral("startup"), QStringLiteral("document"), QStringLiteral("folders"),
-                  QStringLiteral("rename"), QStringLiteral("undo")};
+                  QStringLiteral("rename"), QStringLiteral("undo"), QStringLiteral("huge")};
 
     const auto scratch = [&home](const QString& name) -> QString {
         const QString folder = home.path() + QStringLiteral("/scratch/") + name;
@@ -65,6 +65,8 @@ int main(int argc, char** argv)
             bench::renameBenchmark(scratch(name), table);
         } else if (name == QStringLiteral("undo")) {
             bench::undoBenchmark(scratch(name), table);
+        } else if (name == QStringLiteral("huge")) {
+            bench::hugeInputBenchmark(scratch(name), table);
         } else {
             bench::fail("unknown benchmark " + name.toStdString());
         }

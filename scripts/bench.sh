@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in Release (build-bench, or $KITE_BENCH_DIR) and prints every figure:
 # each beside its baseline measured in the same run, their ratio and its target.
-#   scripts/bench.sh [startup|document|folders|rename|undo ...]     (default: all)
+#   scripts/bench.sh [startup|document|folders|rename|undo|huge ...]     (default: all)
 # Exit status 0 when every target is met, 1 when one is missed, 2 when a benchmark failed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

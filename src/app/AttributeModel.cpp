@@ -1,5 +1,7 @@
 #include "app/AttributeModel.h"
 
+#include "app/LongText.h"
+
 #include <QCoreApplication>
 
 int AttributeModel::rowCount(const QModelIndex& parent) const
@@ -17,8 +19,13 @@ QVariant AttributeModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const Row& row = m_rows.at(index.row());
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return index.column() == valueColumn ? row.value : row.label;
+    const QString& text = index.column() == valueColumn ? row.value : row.label;
+    // Laying out a text of megabytes for the screen would keep the window busy for seconds:
+    // the list shows the start of it, an in-place edit gets it whole.
+    if (role == Qt::DisplayRole)
+        return longText::shortened(text);
+    if (role == Qt::EditRole)
+        return text;
     if (role == keyRole && index.column() == valueColumn)
         return row.key;
     return {};
@@ -37,7 +44,11 @@ Qt::ItemFlags AttributeModel::flags(const QModelIndex& index) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    return index.column() == valueColumn ? flags | Qt::ItemIsEditable : flags;
+    // An in-place editor holds only so many characters; one that cut the value would store
+    // the cut copy even when the user changed nothing.
+    const bool editable = index.column() == valueColumn
+                          && longText::editable(m_rows.at(index.row()).value.size());
+    return editable ? flags | Qt::ItemIsEditable : flags;
 }
 
 bool AttributeModel::setData(const QModelIndex& index, const QVariant& value, int role)

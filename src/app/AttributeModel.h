@@ -7,7 +7,8 @@
 
 // The attribute list's rows: one per tag line, in tag-list order, each its value, its label
 // and its key (the label in lower case, under keyRole in the value column). Rows are plain
-// values, so a track of many thousand tags lists quickly. Only the value can be edited.
+// values, so a track of many thousand tags lists quickly. Only the value can be edited, and
+// only when an editor can hold it whole; a very long text is shown shortened.
 class AttributeModel final : public QAbstractTableModel
 {
 public:

@@ -4,6 +4,8 @@
 #include "app/AttributeModel.h"
 #include "app/EditHistory.h"
 #include "app/FormLayout.h"
+#include "app/LongText.h"
+#include "app/Prompts.h"
 #include "descriptions/desc.h"
 
 #include <QApplication>
@@ -79,8 +81,10 @@ private:
 } // namespace
 
 AttributesPage::AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                               EditHistory& history, const desc::Store& descriptions)
-    : EditorPage(frame, state, document, history), m_descriptions(descriptions)
+                               EditHistory& history, const desc::Store& descriptions,
+                               Prompts& prompts)
+    : EditorPage(frame, state, document, history), m_descriptions(descriptions),
+      m_prompts(prompts)
 {
     setObjectName(QStringLiteral("attributesPage"));
     // The rows live from the start; the list that shows them is made when the page is first
@@ -287,7 +291,8 @@ void AttributesPage::listviewAttr_ItemClick(const QModelIndex& item)
         return;
     // The description shows the label as the store holds it, not as the row spells it.
     if (const cDesc* entry = m_descriptions.find(m_attributes->label(item.row())))
-        showDescription(entry->forTag + QStringLiteral(": ") + entry->tagDesc);
+        showDescription(
+            longText::shortened(entry->forTag + QStringLiteral(": ") + entry->tagDesc));
 }
 
 // Editing starts from the timer, once the double-click has been handled completely.
@@ -306,6 +311,13 @@ void AttributesPage::Timer1_Timer()
         return;
     const QModelIndex value = m_attributes->index(selected.first().row(), valueColumn);
     listviewAttr->setCurrentIndex(value);
+    // A value too long for the editor is not edited in place: the user is told why, and the
+    // value stays whole.
+    if (!value.flags().testFlag(Qt::ItemIsEditable)) {
+        m_prompts.information(this,
+                              longText::tooLongNote(value.data(Qt::EditRole).toString().size()));
+        return;
+    }
     listviewAttr->edit(value);
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class AttributeModel;
+class Prompts;
 class QModelIndex;
 class QMouseEvent;
 class QScrollArea;
@@ -24,7 +25,7 @@ class AttributesPage final : public EditorPage
     Q_OBJECT
 public:
     AttributesPage(QWidget* frame, edit::State& state, edit::EditorView& document,
-                   EditHistory& history, const desc::Store& descriptions);
+                   EditHistory& history, const desc::Store& descriptions, Prompts& prompts);
 
     // The rows the list shows.
     AttributeModel& rows() const { return *m_attributes; }
@@ -59,6 +60,7 @@ private:
     void listviewAttr_AfterLabelEdit(int row, const QString& newText);
 
     const desc::Store& m_descriptions;
+    Prompts& m_prompts;
     AttributeModel* m_attributes = nullptr;
     QTreeView* listviewAttr = nullptr; // made when the page is first shown
     QPointer<QWidget> m_openEditor;    // the in-place editor while one is open

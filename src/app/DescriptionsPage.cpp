@@ -1,6 +1,7 @@
 #include "app/DescriptionsPage.h"
 
 #include "app/FormLayout.h"
+#include "app/LongText.h"
 #include "app/OptionsLayout.h"
 
 #include <QHeaderView>
@@ -9,6 +10,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 namespace {
@@ -18,6 +20,19 @@ using formLayout::twips;
 
 const QColor invalidBase(255, 200, 200);
 const QColor invalidText(150, 0, 0);
+
+// Draws and measures a row by the start of a very long text, which would take seconds to lay
+// out whole. The rows keep their whole texts: a row's label is its entry's key in the store.
+class ShortenedTextDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        return longText::shortened(QStyledItemDelegate::displayText(value, locale));
+    }
+};
 
 } // namespace
 
@@ -40,6 +55,7 @@ DescriptionsPage::DescriptionsPage(QWidget* dialog, desc::Store& descriptions)
     listviewDesc->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Labels change only through the Label field, which refiles the store entry.
     listviewDesc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listviewDesc->setItemDelegate(new ShortenedTextDelegate(listviewDesc));
 
     cmdAddDesc = button(this, "cmdAddDesc", QStringLiteral("&Add"), 240, 5520, 1335, 375);
     cmdDel = button(this, "cmdDel", QStringLiteral("D&elete"), 1680, 5520, 1335, 375);
@@ -118,8 +134,8 @@ void DescriptionsPage::showRow(QTreeWidgetItem* row)
     }
     {
         const QScopedValueRollback<bool> filling(fillingFields, true);
-        txtLabel->clear();
-        txtDesc->clear();
+        longText::showInField(txtLabel, QString());
+        longText::showInField(txtDesc, QString());
     }
     m_labelRow = nullptr;
     showLabelInvalid(false);
@@ -178,14 +194,14 @@ void DescriptionsPage::listviewDesc_ItemClick(QTreeWidgetItem* row)
 {
     if (!row)
         return;
-    {
-        const QScopedValueRollback<bool> filling(fillingFields, true);
-        txtDesc->setText(row->text(1));
-        txtLabel->setText(row->text(0));
-    }
     m_labelRow = row;
     m_labelAtStart = row->text(0);
+    // First, as it clears the Label field's tooltip, which may now say why it is read-only.
     showLabelInvalid(false);
+    // A label or text too long for its field is shown read-only: typing would store it cut.
+    const QScopedValueRollback<bool> filling(fillingFields, true);
+    longText::showInField(txtDesc, row->text(1));
+    longText::showInField(txtLabel, row->text(0));
 }
 
 void DescriptionsPage::txtDesc_Change(const QString& text)

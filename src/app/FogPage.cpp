@@ -3,6 +3,7 @@
 #include "app/ColourSwatch.h"
 #include "app/EditHistory.h"
 #include "app/FormLayout.h"
+#include "app/LongText.h"
 #include "app/Prompts.h"
 #include "util/misc.h"
 
@@ -59,7 +60,7 @@ QList<QWidget*> FogPage::focusOrder() const
 // shows the numeric fields, so the swatch is brought up to date with them.
 void FogPage::setNumericText(int index, const QString& text)
 {
-    editNumeric.at(index)->setText(text);
+    longText::showInField(editNumeric.at(index), text);
     refreshFogSwatch();
 }
 
@@ -78,7 +79,7 @@ void FogPage::refreshFogSwatch()
         why = tr("The fog colour cannot be chosen here: the track's FOGCOLOR value \"%1\" is "
                  "not three numbers (red, green and blue) separated by single spaces. It can be "
                  "corrected on the Attributes page.")
-                  .arg(value);
+                  .arg(longText::shortened(value));
     picFogColor->setEnabled(why.isEmpty());
     picFogColor->setToolTip(why.isEmpty() ? tr("Click to choose the fog colour") : why);
 }
@@ -90,7 +91,11 @@ void FogPage::showFogSwatch(edit::Rgb colour)
 
 void FogPage::showFogCaption(const QString& threeLines)
 {
-    lblfogcolor->setText(threeLines);
+    // Each line holds one part of the fog colour's value, which may be of any length.
+    QStringList lines = threeLines.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = longText::shortened(line);
+    lblfogcolor->setText(lines.join(QLatin1Char('\n')));
 }
 
 // Red while the text is not a number; only numbers are stored. The colour changes only

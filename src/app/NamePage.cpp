@@ -1,9 +1,12 @@
 #include "app/NamePage.h"
 
 #include "app/EditHistory.h"
+#include "app/LongText.h"
 
 #include <QLabel>
 #include <QLineEdit>
+
+#include <algorithm>
 
 NamePage::NamePage(QWidget* frame, edit::State& state, edit::EditorView& document,
                    EditHistory& history)
@@ -46,8 +49,12 @@ QList<QWidget*> NamePage::focusOrder() const
 
 void NamePage::showNameAndAuthor(const QString& name, const QString& author)
 {
-    txtName->setText(name);
-    txtAuthor->setText(author);
+    // The two fields together make NAME: while either part is too long for its field, a
+    // keystroke in the other would store the cut part, so both are read-only.
+    const qsizetype longest = std::max(name.size(), author.size());
+    const QString note = longText::editable(longest) ? QString() : longText::tooLongNote(longest);
+    longText::showInField(txtName, name, note);
+    longText::showInField(txtAuthor, author, note);
 }
 
 void NamePage::showFolderName(const QString& folderName)

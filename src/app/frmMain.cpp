@@ -118,8 +118,8 @@ frmMain::frmMain(edit::State& state, desc::Store& descriptions, Rename::Settings
     m_history = new EditHistory(m_state, *this, this);
     m_watch = new InfoFileWatch(this);
     m_namePage = new NamePage(frames[0], m_state, *this, *m_history);
-    m_attributesPage =
-        new AttributesPage(frames[3], m_state, *this, *m_history, m_descriptions);
+    m_attributesPage = new AttributesPage(frames[3], m_state, *this, *m_history,
+                                          m_descriptions, m_prompts);
     m_pages = {m_namePage, m_attributesPage};
 
     cmdSave = button(this, "cmdSave", tr("&Save"),

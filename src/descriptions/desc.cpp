@@ -38,59 +38,65 @@ const std::array<const char*, 18> builtInTexts = {
     "How much light the whole track receives. 0-100",
 };
 
-bool sameLabel(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
+
+qsizetype Store::positionOf(const QString& label) const
+{
+    return m_positions.value(key(label), -1);
+}
 
 const cDesc* Store::find(const QString& label) const
 {
-    for (const cDesc& entry : m_entries) {
-        if (sameLabel(entry.forTag, label))
-            return &entry;
-    }
-    return nullptr;
+    const qsizetype position = positionOf(label);
+    return position < 0 ? nullptr : &m_entries.at(position);
 }
 
 cDesc* Store::find(const QString& label)
 {
-    for (cDesc& entry : m_entries) {
-        if (sameLabel(entry.forTag, label))
-            return &entry;
-    }
-    return nullptr;
+    const qsizetype position = positionOf(label);
+    return position < 0 ? nullptr : &m_entries[position];
 }
 
 bool Store::append(const cDesc& entry)
 {
     // An empty label could never be saved (a setting needs a key name), so it is not filed.
-    if (entry.forTag.isEmpty() || find(entry.forTag))
+    if (entry.forTag.isEmpty())
         return false;
+    QString filedUnder = key(entry.forTag);
+    if (m_positions.contains(filedUnder))
+        return false;
+    m_positions.insert(std::move(filedUnder), m_entries.size());
     m_entries.append(entry);
     return true;
 }
 
 bool Store::remove(const QString& label)
 {
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
-        if (sameLabel(m_entries.at(i).forTag, label)) {
-            m_entries.removeAt(i);
-            return true;
-        }
+    const auto filed = m_positions.constFind(key(label));
+    if (filed == m_positions.cend())
+        return false;
+    const qsizetype position = *filed;
+    m_positions.erase(filed);
+    m_entries.removeAt(position);
+    // The entries after it have moved up one place.
+    for (qsizetype& later : m_positions) {
+        if (later > position)
+            --later;
     }
-    return false;
+    return true;
 }
 
 void Store::loadDescriptions(const settings::Store& settings)
 {
+    const settings::KeyValueList pairs = settings.readSection(appName, sectionName);
     Store fresh;
+    fresh.m_entries.reserve(pairs.size());
+    fresh.m_positions.reserve(pairs.size());
     // A pair that cannot be filed (an empty key, or a key already taken) is skipped, so
     // one odd entry does not cost the rest.
-    for (const auto& pair : settings.readSection(appName, sectionName))
+    for (const auto& pair : pairs)
         fresh.append(cDesc{pair.first, pair.second});
-    m_entries = std::move(fresh.m_entries);
+    *this = std::move(fresh);
 }
 
 bool Store::saveDescriptions(settings::Store& settings) const
@@ -109,7 +115,7 @@ void Store::defaultDescriptions(DescriptionList& list)
     Store fresh;
     for (const cDesc& entry : builtInDescriptions())
         fresh.append(entry);
-    m_entries = std::move(fresh.m_entries);
+    *this = std::move(fresh);
     list.clearDescriptionRows();
     listDescriptions(list);
 }

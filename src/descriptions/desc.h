@@ -3,6 +3,7 @@
 
 #include "descriptions/cDesc.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -30,7 +31,8 @@ public:
 class Store
 {
 public:
-    // Looked up ignoring case; nullptr when there is none.
+    // Looked up ignoring case; nullptr when there is none. The entry is filed under its label:
+    // change a label by removing the entry and appending it again, never through the pointer.
     const cDesc* find(const QString& label) const;
     cDesc* find(const QString& label);
     int count() const { return int(m_entries.size()); }
@@ -57,7 +59,16 @@ public:
     static QList<cDesc> builtInDescriptions();
 
 private:
+    // The label as the entries are filed under it: case-folded, so that two labels are one
+    // key exactly when QString::compare finds them equal ignoring case.
+    static QString key(const QString& label) { return label.toCaseFolded(); }
+    qsizetype positionOf(const QString& label) const;
+
     QList<cDesc> m_entries;
+    // Each entry's position in m_entries, under its key: a lookup, and the check for a taken
+    // label on every append while loading, take the same short time however many entries
+    // there are.
+    QHash<QString, qsizetype> m_positions;
 };
 
 } // namespace desc

@@ -36,10 +36,21 @@ double roundHalfEven(double value)
     return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
 }
 
-// The value split at every single space; two spaces in a row give an empty part.
+// The value split at every single space (two spaces in a row give an empty part), as far as
+// the first three parts: only those are read, so a value of millions of parts costs no more
+// than a short one. Fewer when the value has fewer.
 QStringList fogParts(const QString& value)
 {
-    return value.split(QLatin1Char(' '));
+    QStringList parts;
+    qsizetype start = 0;
+    while (parts.size() < 3) {
+        const qsizetype space = value.indexOf(QLatin1Char(' '), start);
+        parts.append(value.mid(start, space < 0 ? -1 : space - start));
+        if (space < 0)
+            break;
+        start = space + 1;
+    }
+    return parts;
 }
 
 // Why the bytes of an info file are not loaded; empty text when they are.
@@ -336,12 +347,10 @@ void showFogCaption(State& state, EditorView& view, const QString& threeLines)
 
 NameAndAuthor splitNameAndAuthor(const QString& value)
 {
-    // Lower-case character by character, so positions in the lowered text are positions
-    // in the value (full case mapping can turn one character into two).
-    QString lowered = value;
-    for (QChar& c : lowered)
-        c = c.toLower();
-    const qsizetype k = lowered.indexOf(QLatin1String(" by "));
+    // Matched in place, character by character, so the position found is a position in the
+    // value (full case mapping could turn one character into two), and a NAME of megabytes
+    // is not copied. Only 'B' and 'Y' match "b" and "y" ignoring case, as in lower case.
+    const qsizetype k = value.indexOf(QLatin1String(" by "), 0, Qt::CaseInsensitive);
     NameAndAuthor result;
     if (k < 0) {
         result.name = value;

@@ -46,6 +46,11 @@ inline constexpr const char* upsertSql =
     " ON CONFLICT (app, section, key) DO UPDATE SET value = excluded.value";
 inline constexpr const char* deleteSectionSql =
     "DELETE FROM settings WHERE app = ?1 AND section = ?2";
+inline constexpr const char* sectionRowsSql =
+    "SELECT seq, key, value FROM settings WHERE app = ?1 AND section = ?2 ORDER BY seq";
+inline constexpr const char* deleteRowsSql =
+    "DELETE FROM settings WHERE app = ?1 AND section = ?2 AND seq BETWEEN ?3 AND ?4";
+inline constexpr const char* updateRowSql = "UPDATE settings SET value = ?2 WHERE seq = ?1";
 
 
 // One prepared statement, finalised when it goes out of scope; or one the store keeps
@@ -72,12 +77,13 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool prepared() const { return m_rc == SQLITE_OK && m_statement != nullptr; }
-    void bind(int index, const QString& text)
+    void bind(int index, const QString& text) { bind(index, text.toUtf8()); }
+    void bind(int index, const QByteArray& utf8)
     {
-        const QByteArray utf8 = text.toUtf8();
         // SQLITE_TRANSIENT makes SQLite copy the bytes before utf8 goes away.
         sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
+    void bind(int index, qint64 number) { sqlite3_bind_int64(m_statement, index, number); }
     int step()
     {
         m_rc = sqlite3_step(m_statement);
@@ -94,6 +100,13 @@ public:
         const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
         return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
     }
+    // The text as the file holds it (UTF-8), valid until the next step.
+    QByteArrayView bytes(int column) const
+    {
+        const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return QByteArrayView(bytes, sqlite3_column_bytes(m_statement, column));
+    }
+    qint64 number(int column) const { return sqlite3_column_int64(m_statement, column); }
     int resultCode() const { return m_rc; }
 
 private:

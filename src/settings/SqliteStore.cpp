@@ -288,24 +288,71 @@ bool SqliteStore::replaceSection(const QString& app, const QString& section,
         return false;
     };
 
+    // The rows of the section that the new pairs keep, in the same order and under the same
+    // key, stay where they are (a changed value is updated in place); the other rows go, and
+    // the pairs after the last one kept are appended. The result is the same as rewriting the
+    // section, but OK, which mostly saves a large section with a few entries changed, writes
+    // those few rows, not every one: rewriting 50,000 rows takes far longer than reading them.
+    QList<QPair<QByteArray, QByteArray>> wanted;
+    wanted.reserve(pairs.size());
+    for (const auto& pair : pairs)
+        wanted.append({pair.first.toUtf8(), pair.second.toUtf8()});
+    QList<QPair<qint64, qint64>> gone;       // first and last row of each run that goes
+    QList<QPair<qint64, qsizetype>> changed; // row, and the pair whose value it takes
+    qsizetype next = 0;                      // the first pair not matched to a row
     {
-        Statement remove(m_db, deleteSectionSql);
-        if (!remove.prepared())
+        Statement rows(m_db, sectionRowsSql);
+        if (!rows.prepared())
             return rollBack();
-        remove.bind(1, app);
-        remove.bind(2, section);
-        if (remove.step() != SQLITE_DONE)
+        rows.bind(1, app);
+        rows.bind(2, section);
+        bool going = false; // the previous row goes too
+        int rc = SQLITE_OK;
+        while ((rc = rows.step()) == SQLITE_ROW) {
+            const qint64 row = rows.number(0);
+            const bool kept = next < wanted.size() && rows.bytes(1) == wanted.at(next).first;
+            if (kept && rows.bytes(2) != wanted.at(next).second)
+                changed.append({row, next});
+            if (kept)
+                ++next;
+            else if (going)
+                gone.last().second = row;
+            else
+                gone.append({row, row});
+            going = !kept;
+        }
+        if (rc != SQLITE_DONE)
             return rollBack();
-
+    }
+    {
+        // Deletions first: a pair appended below may take the key of a row that goes.
+        Statement remove(m_db, deleteRowsSql);
+        Statement update(m_db, updateRowSql);
         Statement insert(m_db, upsertSql);
-        if (!insert.prepared())
+        if (!remove.prepared() || !update.prepared() || !insert.prepared())
             return rollBack();
-        for (const auto& pair : pairs) {
+        for (const auto& [first, last] : std::as_const(gone)) {
+            remove.reset();
+            remove.bind(1, app);
+            remove.bind(2, section);
+            remove.bind(3, first);
+            remove.bind(4, last);
+            if (remove.step() != SQLITE_DONE)
+                return rollBack();
+        }
+        for (const auto& [row, pair] : std::as_const(changed)) {
+            update.reset();
+            update.bind(1, row);
+            update.bind(2, wanted.at(pair).second);
+            if (update.step() != SQLITE_DONE)
+                return rollBack();
+        }
+        for (qsizetype i = next; i < wanted.size(); ++i) {
             insert.reset();
             insert.bind(1, app);
             insert.bind(2, section);
-            insert.bind(3, pair.first);
-            insert.bind(4, pair.second);
+            insert.bind(3, wanted.at(i).first);
+            insert.bind(4, wanted.at(i).second);
             if (insert.step() != SQLITE_DONE)
                 return rollBack();
         }

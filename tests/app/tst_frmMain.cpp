@@ -3,6 +3,7 @@
 #include "GuiTest.h"
 #include "ScriptedPrompts.h"
 #include "app/CommandLine.h"
+#include "app/LongText.h"
 #include "app/frmMain.h"
 #include "descriptions/desc.h"
 #include "document/edit.h"
@@ -336,6 +337,70 @@ TEST_F(FrmMainTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOw
     EXPECT_EQ(values.join(u' '), u"5 5 5|9000|9 9 9 9000 5 5 5 9000 9 9 9"_s);
 }
 
+// A text longer than a field or an in-place editor holds (32,767 characters): the list and
+// the labels show its start, no edit can store a cut copy of it, and Save writes it whole.
+TEST_F(FrmMainTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
+{
+    const QString tail = u"abc "_s.repeated(10000) + u"end"_s; // 40,003 characters
+    const QString name = u"N"_s + tail, mirrors = u"M"_s + tail, startpos(30000, u'7');
+    const QString vertfog = u"-"_s + QString(40000, u'2'), blue(40000, u'F');
+    const QString fog = u"1 2 "_s + blue + u" 4"_s;
+    track(u"long"_s, u"NAME\t'%1 by Ann'|MIRRORS\t%2|STARTPOS\t%3|VERTFOGSTART\t%4|FOGCOLOR\t%5"_s
+                         .arg(name, mirrors, startpos, vertfog, fog));
+    start(levels);
+    descriptions.append({u"MIRRORS"_s, u"D"_s + tail});
+    pickFolder(u"long"_s);
+    // Its first thousand characters and its length: far less to lay out than the whole.
+    const auto shortened = [](const QString& shown, const QString& whole) {
+        return shown.startsWith(whole.left(1000)) && shown.size() < 1100
+               && shown.contains(QLocale().toString(whole.size()));
+    };
+    const QStringList fogLines = text(u"lblfogcolor"_s).split(u'\n');
+    ASSERT_EQ(fogLines.size(), 3);
+    EXPECT_EQ(fogLines[0] + fogLines[1], u"Red: 1Green: 2"_s);
+    EXPECT_TRUE(shortened(fogLines[2], u"Blue: "_s + blue));
+    for (const auto& [label, whole] : {std::pair(u"MIRRORS"_s, mirrors), {u"STARTPOS"_s, startpos}})
+        EXPECT_TRUE(shortened(rowValue(label), whole)) << label.toStdString();
+    const int mirrorsRow = columnTexts(list(), 1).indexOf(u"MIRRORS"_s);
+    clickRow(list(), mirrorsRow);
+    EXPECT_TRUE(shortened(text(u"lblDesc"_s), u"MIRRORS: D"_s + tail));
+
+    // In place: a value the editor can hold opens whole, and Enter keeps it whole; a longer
+    // one opens no editor, and the user is told why.
+    clickRow(list(), mirrorsRow, true);
+    const auto answered = [&] { return rowEditor() || !prompts.informationTexts.isEmpty(); };
+    ASSERT_TRUE(QTest::qWaitFor(answered));
+    EXPECT_EQ(rowEditor(), nullptr);
+    if (rowEditor()) // Enter, changing nothing, must not cut the value
+        QTest::keyClick(rowEditor(), Qt::Key_Return);
+    EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"too many to edit here"_s));
+    clickRow(list(), columnTexts(list(), 1).indexOf(u"STARTPOS"_s), true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rowEditor() && rowEditor()->isVisible(); }));
+    EXPECT_EQ(rowEditor()->text(), startpos);
+    QTest::keyClick(rowEditor(), Qt::Key_Return);
+    // The Name page and the numeric fields show the long texts read-only: typing stores nothing.
+    for (const char* name : {"txtName", "txtAuthor", "editNumeric0"}) {
+        auto* field = w<QLineEdit>(QLatin1String(name));
+        EXPECT_TRUE(field->isReadOnly() && field->toolTip().contains(u"too many"_s)) << name;
+        QTest::keyClicks(field, u"x"_s);
+    }
+    EXPECT_TRUE(shortened(text(u"txtName"_s), name));
+    EXPECT_EQ(text(u"txtAuthor"_s), u"Ann"_s);
+    const QString values = tag(u"name"_s) + tag(u"mirrors"_s) + tag(u"startpos"_s)
+                           + tag(u"vertfogstart"_s) + tag(u"fogcolor"_s);
+    EXPECT_TRUE(values == u"'%1 by Ann'"_s.arg(name) + mirrors + startpos + vertfog + fog);
+
+    press(u"cmdSave"_s);
+    const QByteArray saved = TempLevels::readAll(levels + u"/long/long.inf"_s);
+    for (const QString& value : {u"'%1 by Ann'"_s.arg(name), mirrors, startpos, vertfog, fog})
+        EXPECT_TRUE(saved.contains(u"\t%1\r\n"_s.arg(value).toLatin1())) << value[1].toLatin1();
+    w<folderBox>(u"fbMain"_s)->setPath(levels); // Save opened the track's folder
+    pickFolder(u"toytrack"_s); // short texts are edited as always
+    for (const char* name : {"txtName", "txtAuthor", "editNumeric0"})
+        EXPECT_FALSE(w<QLineEdit>(QLatin1String(name))->isReadOnly()) << name;
+    EXPECT_EQ(w(u"txtName"_s)->toolTip(), QString());
+}
+
 TEST_F(FrmMainTest, endToEnd_pickMoveASliderRenameTheFolderAndSave)
 {
     start(levels);
@@ -569,6 +634,25 @@ TEST_F(FrmMainTest, darkDesktop_everyTextStaysReadable)
     auto* folders = w<QListView>(u"objDir"_s);
     const QRect firstRow = folders->visualRect(folders->model()->index(0, 0));
     EXPECT_GE(inkContrast(folders->viewport(), QRect(firstRow.topLeft(), QSize(20, 16))), 3.0);
+}
+
+// A shortened text keeps whole characters: one outside the basic plane is never halved.
+TEST(LongTextTest, shortened_keepsTheStartInWholeCharacters_andTellsTheLength)
+{
+    const QString smile = u"\U0001F600"_s; // two code units
+    const struct { QString text, start; } cases[] = {
+        {QString(1000, u'a'), QString(1000, u'a')}, // short enough: whole
+        {QString(1001, u'a'), QString(1000, u'a') + u'\u2026'},
+        {QString(999, u'a') + smile + u"b"_s, QString(999, u'a') + u'\u2026'},
+        {QString(998, u'a') + smile + u"b"_s, QString(998, u'a') + smile + u'\u2026'},
+    };
+    for (const auto& c : cases) {
+        const QString shown = longText::shortened(c.text);
+        EXPECT_TRUE(shown.startsWith(c.start)) << shown.mid(990, 12).toStdString();
+        EXPECT_EQ(shown.size() == c.text.size(), c.text.size() <= 1000);
+        EXPECT_EQ(shown.contains(QLocale().toString(c.text.size()) + u" characters"_s),
+                  c.text.size() > 1000);
+    }
 }
 
 TEST(QtPromptsTest, retryOrCancel_realMessageBoxAnsweredFromATimer)

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QListWidget>
+#include <QStyledItemDelegate>
 #include <QtTest/qtestspontaneevent.h>
 
 #include <functional>
@@ -208,6 +209,46 @@ TEST_F(FrmOptionsTest, closeBox_hidesWithoutSaving_andReopensAsItWasLeft)
     EXPECT_TRUE(w("frames1")->isVisible() && w("frames0")->isHidden() && !tempChecked()
                 && extList()->currentRow() == 3);
     EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FOGCOLOR|fogcolor text?"_s);
+}
+
+// A label or description longer than a field holds (32,767 characters): its row shows its
+// start, its field shows it read-only, so typing never stores a cut copy, and OK saves it whole.
+TEST_F(FrmOptionsTest, longTexts_shownShortened_neverCutByTyping_savedWhole)
+{
+    const QString longText = u"abc "_s.repeated(10000) + u"end"_s, longLabel(40000, u'L');
+    const QString fitting(30000, u'f');
+    store.deleteSection(kite2, descs);
+    for (const auto& [label, text] : {std::pair(u"MIRRORS"_s, longText), {longLabel, u"short"_s},
+                                      {u"NAME"_s, fitting}})
+        store.write(kite2, descs, label, text);
+    restart();
+    auto* rowsShown = qobject_cast<QStyledItemDelegate*>(list()->itemDelegate());
+    ASSERT_NE(rowsShown, nullptr);
+    const auto shortened = [&](int row, int column, const QString& whole) {
+        const QString shown =
+            rowsShown->displayText(list()->model()->index(row, column).data(), QLocale());
+        return shown.startsWith(whole.left(1000)) && shown.size() < 1100
+               && shown.contains(QLocale().toString(whole.size()));
+    };
+    EXPECT_TRUE(shortened(0, 1, longText) && shortened(1, 0, longLabel)
+                && shortened(2, 1, fitting));
+    // Each field takes what it can hold whole; typing goes to the entry under the whole label.
+    for (int row = 0; row < 3; ++row) {
+        clickRow(list(), row);
+        for (const char* name : {"txtLabel", "txtDesc"}) {
+            auto* field = child<QLineEdit>(dialog.get(), QLatin1String(name));
+            const bool tooLong = (row == 0 && name[3] == 'D') || (row == 1 && name[3] == 'L');
+            EXPECT_EQ(field->isReadOnly(), tooLong) << row << name;
+            QTest::keyClick(field, Qt::Key_End);
+            QTest::keyClicks(field, u"!"_s);
+        }
+    }
+    EXPECT_TRUE(shortened(0, 1, longText) && field("txtDesc") == fitting + u'!');
+    EXPECT_TRUE(labels() == longLabel + u" MIRRORS! NAME!"_s); // refiled last, in turn
+    click("cmdOK");
+    EXPECT_TRUE(store.read(kite2, descs, u"MIRRORS!"_s) == longText
+                && store.read(kite2, descs, longLabel) == u"short!"_s
+                && store.read(kite2, descs, u"NAME!"_s) == fitting + u'!');
 }
 
 TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBackAsDefaults)

@@ -42,6 +42,64 @@ TEST(descStore, lookupIgnoresCase_duplicateAppendFails_saveReplacesSectionInStor
     EXPECT_EQ(settings.read(app2, u"Other"_s, u"Keep"_s), u"kept"_s);
 }
 
+// Labels are one key exactly when QString::compare finds them equal ignoring case.
+TEST(descStore, lookupsIgnoreCaseBeyondAscii_asTextComparisonsDo)
+{
+    const struct { QString stored, asked; bool found; } cases[] = {
+        {u"\u00c9TAPE"_s, u"\u00e9tape"_s, true},       // É, é
+        {u"\u039b\u0391\u03a3"_s, u"\u03bb\u03b1\u03c2"_s, true}, // final sigma
+        {u"\u212a"_s, u"k"_s, true},                     // the Kelvin sign
+        {u"\U00010400"_s, u"\U00010428"_s, true},       // outside the basic plane
+        {u"STRASSE"_s, u"stra\u00dfe"_s, false},         // no letter becomes two
+        {u"\u0130"_s, u"i"_s, false},                    // dotted capital I
+    };
+    for (const auto& c : cases) {
+        desc::Store store;
+        ASSERT_TRUE(store.append({c.stored, u"help"_s}));
+        EXPECT_EQ(store.find(c.asked) != nullptr, c.found) << c.asked.toStdString();
+        EXPECT_EQ(store.append({c.asked, u"other"_s}), !c.found) << c.asked.toStdString();
+    }
+}
+
+// 50,000 saved entries: all loaded in their order, each found in any case, also after removals.
+TEST(descStore, fiftyThousandEntries_loadInOrder_andStayFoundAfterRemovals)
+{
+    constexpr int count = 50000;
+    settings::SqliteStore settings(u":memory:"_s);
+    KeyValueList saved;
+    for (int i = 0; i < count; ++i) {
+        saved.append({u"\u00e9tape%1"_s.arg(i), u"text %1"_s.arg(i)});
+        // The settings tell only ASCII letters' case apart: this is a second key there, but
+        // the same label here, and is skipped.
+        if (i % 1000 == 7)
+            saved.append({u"\u00c9TAPE%1"_s.arg(i), u"duplicate"_s});
+    }
+    ASSERT_TRUE(settings.replaceSection(app2, section, saved));
+    desc::Store store;
+    store.loadDescriptions(settings);
+    ASSERT_EQ(store.count(), count);
+    const auto expectFound = [&store](int i) {
+        const cDesc* entry = store.find(u"\u00c9TAPE%1"_s.arg(i));
+        return entry && entry->forTag == u"\u00e9tape%1"_s.arg(i)
+               && entry->tagDesc == u"text %1"_s.arg(i);
+    };
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(store.at(i).forTag, u"\u00e9tape%1"_s.arg(i));
+        ASSERT_TRUE(expectFound(i)) << i;
+    }
+    // Removing one moves every later entry up a place; each is still found, and a label
+    // removed is free again and appended last.
+    ASSERT_TRUE(store.remove(u"\u00c9tape25000"_s) && store.remove(u"\u00e9TAPE0"_s));
+    EXPECT_FALSE(store.find(u"\u00e9tape25000"_s) || store.remove(u"\u00e9tape0"_s));
+    ASSERT_TRUE(store.append({u"\u00e9tape0"_s, u"again"_s}));
+    ASSERT_EQ(store.count(), count - 1);
+    for (int i = 1; i < count; ++i)
+        ASSERT_TRUE(i == 25000 || expectFound(i)) << i;
+    EXPECT_EQ(store.at(24998).forTag + u' ' + store.at(24999).forTag + u' '
+                  + store.at(count - 2).forTag + u' ' + store.find(u"\u00c9TAPE0"_s)->tagDesc,
+              u"\u00e9tape24999 \u00e9tape25001 \u00e9tape0 again"_s);
+}
+
 // The built-in table as the user sees it, typed out independently of the code.
 const KeyValueList builtIns{
     {u"FARCLIP"_s, u"The distance you can see things."_s},

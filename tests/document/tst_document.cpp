@@ -477,6 +477,7 @@ TEST(Binding, nameAndAuthorSplitAtTheFirstBy)
         {u"'Toy' by 'Ann'"_s, u"Toy"_s, u"Ann"_s}, {u"It's by O'Neil"_s, u"It's"_s, u"O'Neil"_s},
         // A character whose lower case is two characters must not shift the split.
         {u"\u0130\u0130\u0130 BY \u0130"_s, u"\u0130\u0130\u0130"_s, u"\u0130"_s},
+        {u"\U0001D400 bY \U0001D401"_s, u"\U0001D400"_s, u"\U0001D401"_s}, // two units each
     };
     for (const auto& c : cases) {
         const auto [name, author] = edit::splitNameAndAuthor(c.value);
@@ -510,6 +511,8 @@ TEST_F(Track, fogColourShowsWhatItCanAndLeavesTheRestAsItWas)
         {u"a b c"_s, {}, u"Red: a\nGreen: b\nBlue: c"_s},
         {u"-1 0 0"_s, {}, u"Red: -1\nGreen: 0\nBlue: 0"_s},
         {u"32767.5 0 0"_s, {}, u"Red: 32767.5\nGreen: 0\nBlue: 0"_s},
+        {u"1 2 "_s, {}, u"Red: 1\nGreen: 2\nBlue: "_s},
+        {u"9 8 7"_s + u" 1"_s.repeated(100000), Rgb{9, 8, 7}, u"Red: 9\nGreen: 8\nBlue: 7"_s},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value.toStdString());

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QLabel>
 #include <QScopeGuard>
 
 #include <sqlite3.h>
@@ -213,6 +214,50 @@ TEST_P(BadInput, isReportedAndLosesNeitherFileNorEdits)
 }
 INSTANTIATE_TEST_SUITE_P(Kinds, BadInput, ::testing::ValuesIn(troubles),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Up to the load limit: a track with a 10 MB value, one with a 10 MB NAME, a 10 MB description.
+// Each is shown by its start, no edit can store a cut copy, and Save and OK write it whole.
+TEST_F(BadInput, hugeValueNameAndDescription_shownShortened_savedByteForByte)
+{
+    const QByteArray huge = QByteArray("abcdefghi ").repeated(1 << 20) + "end"; // 10 MB
+    temp.writeFile(u"levels/value/value.inf"_s, toyTrack + "MIRRORS\t\t" + huge + "\r\n");
+    temp.writeFile(u"levels/name/name.inf"_s, "NAME\t\t'" + huge + " by Ann'\r\n");
+    store.write(u"Tarvex Kite2"_s, u"Descriptions"_s, u"MIRRORS"_s, QString::fromLatin1(huge));
+    EditorUnderTest editor(store, levels);
+    ASSERT_EQ(editor.pick(levels + u"/value"_s), QString());
+    editor.press(u"optFrames3"_s);
+    auto* list = child<QTreeView>(editor.window.get(), u"listviewAttr"_s);
+    const int row = columnTexts(list, 1).indexOf(u"MIRRORS"_s);
+    EXPECT_TRUE(list->model()->index(row, 0).data().toString().size() < 1100);
+    clickRow(list, row, true); // a double-click: no editor could hold the value whole
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !editor.prompts.informationTexts.isEmpty(); }));
+    EXPECT_TRUE(holds(editor.said(), u"too many to edit here"_s));
+    EXPECT_TRUE(child<QLabel>(editor.window.get(), u"lblDesc"_s)->text().size() < 1100);
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
+    const auto saved = [&](const char* name) {
+        return TempLevels::readAll(levels + u"/%1/%1.inf"_s.arg(QLatin1String(name)));
+    };
+    EXPECT_TRUE(saved("value").contains(QByteArray("\t" + huge + "\r\n")));
+
+    ASSERT_EQ(editor.pick(levels + u"/name"_s), QString());
+    for (const QString& name : {u"txtName"_s, u"txtAuthor"_s}) { // read-only: typing stores nothing
+        EXPECT_TRUE(editor.field(name)->isReadOnly());
+        QTest::keyClicks(editor.field(name), u"x"_s);
+    }
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
+    EXPECT_TRUE(saved("name").contains(QByteArray("'" + huge + " by Ann'\r\n")));
+
+    frmOptions* options = editor.options();
+    clickRow(child<QTreeWidget>(options, u"listviewDesc"_s), 0);
+    auto* text = child<QLineEdit>(options, u"txtDesc"_s);
+    EXPECT_TRUE(text->isReadOnly() && text->text().size() < 1100);
+    QTest::keyClicks(text, u"x"_s);
+    EXPECT_EQ(editor.press(u"cmdOK"_s, options), QString());
+    EXPECT_TRUE(store.read(u"Tarvex Kite2"_s, u"Descriptions"_s, u"MIRRORS"_s).toLatin1() == huge);
+    // The editor still works: another track loads and saves.
+    EXPECT_EQ(editor.pick(good), QString());
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
+}
 
 // Two processes save the track over and over, each its own version: every read finds one whole.
 TEST_F(BadInput, twoEditorsSavingOneTrack_fileIsAlwaysOneWholeVersion)

@@ -52,6 +52,43 @@ TEST(Store, orderCaseAndMissingEntries_alikeInEveryStore)
     }
 }
 
+// Replacing a section gives exactly the pairs given, in their order, whatever the section held
+// (the file keeps the rows that stay and writes only the others).
+TEST(Store, replaceSection_givesThePairsInTheirOrder_whateverTheSectionHeld)
+{
+    // "K=v" items, split.
+    const auto list = [](const QString& items) {
+        KeyValueList pairs;
+        for (const QString& item : items.split(u' ', Qt::SkipEmptyParts))
+            pairs.append({item.section(u'=', 0, 0), item.section(u'=', 1)});
+        return pairs;
+    };
+    const KeyValueList held = list(u"A=1 B=2 C=3 D=4"_s);
+    const struct { const char* name; KeyValueList pairs, read; } cases[] = {
+        {"unchanged", held, held},
+        {"valueChanged", list(u"A=1 B=two C=3 D=4"_s), {}},
+        {"removedAndAdded", list(u"A=1 C=3 D=4 E=5"_s), {}},
+        {"relabelledGoesLast", list(u"B=2 C=3 D=4 a=1"_s), {}},
+        {"reversed", list(u"D=4 C=3 B=2 A=1"_s), {}},
+        {"emptied", {}, {}},
+        {"keysEqualButForCase", list(u"B=x b=y a=z A=w"_s), list(u"B=y a=w"_s)},
+    };
+    TempLevels dir;
+    MemoryStore memory;
+    SqliteStore file(dir.path() + u"/settings.sqlite"_s);
+    for (Store* store : std::initializer_list<Store*>{&memory, &file}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(store == &memory ? "memory " : "file ") + c.name);
+            ASSERT_TRUE(store->replaceSection(app, u"Descriptions"_s, held)
+                        && store->write(app, u"Other"_s, u"A"_s, u"kept"_s));
+            ASSERT_TRUE(store->replaceSection(u"TARVEX KITE"_s, u"descriptions"_s, c.pairs));
+            EXPECT_EQ(store->readSection(app, u"Descriptions"_s),
+                      c.read.isEmpty() ? c.pairs : c.read);
+            EXPECT_EQ(store->readSection(app, u"Other"_s), (KeyValueList{{u"A"_s, u"kept"_s}}));
+        }
+    }
+}
+
 // A text file, a damaged database, another program's database, or a settings table that no
 // write could go into, at the settings path is moved aside under a name that says so, the
 // user is told, and a fresh store keeps new values for the next run.
