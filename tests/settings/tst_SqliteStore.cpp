@@ -175,7 +175,9 @@ constexpr int batchSize = 100, rounds = 150;
 // Each round writes "Shared"/<tag><round>, then "Batch <tag>" as a whole generation of keys.
 void writeRounds(const QString& path, const QString& tag, int count)
 {
-    SqliteStore store(path);
+    // What is proved is that every write lands whole, not how fast: on a loaded machine a
+    // writer may wait longer than the editor's own timeout for the other two.
+    SqliteStore store(path, 120'000);
     for (int round = 0; round < count; ++round) {
         const QString key = tag + QString::number(round);
         KeyValueList batch;
