@@ -14,6 +14,7 @@
 #include "save/editSave.h"
 #include "save/renameJournal.h"
 #include "settings/SettingsStore.h"
+#include "util/fso.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -163,7 +164,8 @@ void frmMain::linkFocusOrder()
 
 void frmMain::Form_Load()
 {
-    const QString folder = m_store.read(settingsApp, currentSection, folderKey);
+    const QString folder =
+        fso::fromStoredText(m_store.read(settingsApp, currentSection, folderKey));
     if (!folder.isEmpty())
         fbMain->setPath(folder);
     fbMain->selectedItem = fbMain->Path();
@@ -194,7 +196,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 // What is kept is the folder the browser has open, not the folder picked in its list.
 void frmMain::Form_Unload()
 {
-    m_store.write(settingsApp, currentSection, folderKey, fbMain->Path());
+    m_store.write(settingsApp, currentSection, folderKey, fso::toStoredText(fbMain->Path()));
 }
 
 void frmMain::fbMain_pathChange()
