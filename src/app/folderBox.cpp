@@ -41,7 +41,7 @@ QString cleanFolder(const QString& folder)
     return QDir::cleanPath(fso::currentFolder() + QLatin1Char('/') + folder);
 }
 
-bool isFolder(const QString& path)
+bool leadsToFolder(const QString& path)
 {
     struct stat info;
     return ::stat(fso::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -345,9 +345,8 @@ bool folderBox::setPath(const QString& folder)
     const QString oldFolder = m_path;
     const auto message = [&folder](const OpenError& error) -> QString {
         return QStringLiteral("Error accessing ") + fso::displayPath(folder) + QLatin1Char('\r')
-            + QLatin1Char('\r')
-            + QStringLiteral("Error ") + QString::number(error.code) + QLatin1Char('\r')
-            + error.text;
+            + QLatin1Char('\r') + QStringLiteral("Error ") + QString::number(error.code)
+            + QLatin1Char('\r') + error.text;
     };
     OpenError error;
     while (!openFolder(folder, &error)) {
@@ -414,7 +413,7 @@ void folderBox::objDrive_Change(int index)
     if (root == driveRootFor(m_path))
         return;
     QString target = m_folderOnDrive.value(root, root);
-    if (!isFolder(target))
+    if (!leadsToFolder(target))
         target = root;
     if (setPath(target)) {
         selectedItem = m_path;

@@ -32,7 +32,7 @@ QStringList infoFileCaseVariants(const QString& folderPath)
 {
     const QString name = folderName(folderPath) + QStringLiteral(".inf");
     QStringList variants;
-    // The folder in which infoFilePath puts the info file ("/" for the root, "/").
+    // The folder infoFilePath puts the info file in (fixPath leaves nothing of "/").
     const QByteArray folder = fso::encodeName(fso::fixPath(folderPath, false));
     DIR* entries = ::opendir(folder.isEmpty() ? "/" : folder.constData());
     if (!entries)
