@@ -1,11 +1,15 @@
 #include "app/CommandLine.h"
 
+#include "util/fso.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
+
+#include <sys/stat.h>
 
 CommandLine readCommandLine(const QStringList& arguments)
 {
@@ -36,26 +40,41 @@ CommandLine readCommandLine(const QStringList& arguments)
     return result;
 }
 
+QStringList argumentsOf(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(fso::decodeName(argv[i]));
+    return arguments;
+}
+
+// Paths are handled as the file system's bytes (fso), so a track folder whose name is not
+// UTF-8 opens from the command line as from the folder browser.
 QString trackFolderFor(const QString& path, QString* problem)
 {
-    const QFileInfo given(QDir::current(), path);
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!given.exists()) {
+    const QString absolute = QDir::cleanPath(
+        path.startsWith(QLatin1Char('/')) ? path : fso::currentFolder() + QLatin1Char('/') + path);
+    const QString shown = fso::displayPath(path);
+    struct stat info {};
+    if (::stat(fso::encodeName(absolute).constData(), &info) != 0) {
         *problem = QStringLiteral("\"%1\" does not exist, so no track was opened from the "
                                   "command line.")
                        .arg(shown);
         return {};
     }
-    if (given.isDir())
-        return QDir::cleanPath(given.absoluteFilePath());
+    if (S_ISDIR(info.st_mode))
+        return absolute;
     // A file opens its track only when it is that track's info file.
-    const QString folder = QDir::cleanPath(given.absolutePath());
-    const QString folderName = QFileInfo(folder).fileName();
-    if (given.fileName() != folderName + QStringLiteral(".inf")) {
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash <= 0 ? QStringLiteral("/") : absolute.left(slash);
+    const QString fileName = absolute.mid(slash + 1);
+    const QString folderName = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
+    if (fileName != folderName + QStringLiteral(".inf")) {
         *problem = QStringLiteral("\"%1\" is not a track's info file, so no track was opened "
                                   "from the command line. A track folder holds its info file "
                                   "under the folder's own name: %2/%2.inf.")
-                       .arg(shown, folderName.isEmpty() ? QStringLiteral("track") : folderName);
+                       .arg(shown, folderName.isEmpty() ? QStringLiteral("track")
+                                                        : fso::displayPath(folderName));
         return {};
     }
     return folder;

@@ -18,6 +18,10 @@ struct CommandLine
 // program, as command-line tools do.
 CommandLine readCommandLine(const QStringList& arguments);
 
+// The program's arguments as the file system's bytes read as paths (fso::decodeName), where
+// QCoreApplication::arguments() would lose the bytes of a name that is not UTF-8.
+QStringList argumentsOf(int argc, char** argv);
+
 // The track folder a path given on the command line names: a folder, or the info file in
 // one (`<folder>/<folder>.inf`). Relative paths are taken from the working folder. Sets
 // `problem` and returns empty text when the path names no track folder.

@@ -2,6 +2,7 @@
 
 #include "app/EditHistory.h"
 #include "app/LongText.h"
+#include "util/fso.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -37,8 +38,13 @@ NamePage::NamePage(QWidget* frame, edit::State& state, edit::EditorView& documen
     m_history.takeUndoKeys(txtAuthor);
 }
 
+// A folder name that is not UTF-8 is shown readable, which is not its name: as long as the
+// field shows it untouched, it stands for the folder's own name. Typed by the user, even the
+// same text is the name the folder is given.
 QString NamePage::folderName() const
 {
+    if (!txtFolder->isModified() && txtFolder->text() == fso::displayPath(m_folderName))
+        return m_folderName;
     return txtFolder->text();
 }
 
@@ -59,7 +65,8 @@ void NamePage::showNameAndAuthor(const QString& name, const QString& author)
 
 void NamePage::showFolderName(const QString& folderName)
 {
-    txtFolder->setText(folderName);
+    m_folderName = folderName;
+    txtFolder->setText(fso::displayPath(folderName));
 }
 
 void NamePage::txtName_Change()

@@ -32,6 +32,7 @@ private:
     QLineEdit* txtName = nullptr;
     QLineEdit* txtAuthor = nullptr;
     QLineEdit* txtFolder = nullptr;
+    QString m_folderName; // the name last shown, as the file system has it
 };
 
 #endif

@@ -2,11 +2,11 @@
 
 #include "app/Artwork.h"
 #include "app/Prompts.h"
+#include "util/fso.h"
 
 #include <QAbstractListModel>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
@@ -36,7 +36,15 @@ constexpr int indentStep = 10;
 // Absolute, with "." and ".." resolved and no trailing "/" (except "/" itself).
 QString cleanFolder(const QString& folder)
 {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(folder));
+    if (folder.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(folder);
+    return QDir::cleanPath(fso::currentFolder() + QLatin1Char('/') + folder);
+}
+
+bool leadsToFolder(const QString& path)
+{
+    struct stat info;
+    return ::stat(fso::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 QString parentFolder(const QString& folder)
@@ -91,7 +99,7 @@ QStringList subfolderNames(DIR* handle)
             isFolder = ::fstatat(folder, entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
         if (isFolder) {
-            QString name = QFile::decodeName(entry->d_name);
+            QString name = fso::decodeName(entry->d_name);
             entries.push_back({name.toLower(), std::move(name)});
         }
     }
@@ -172,10 +180,12 @@ public:
         switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
-            return inChain ? m_chainTexts.at(row) : m_subfolders.at(row - chainCount());
+            return fso::displayPath(inChain ? m_chainTexts.at(row)
+                                            : m_subfolders.at(row - chainCount()));
         case Qt::DecorationRole:
             return inChain ? m_openIcon : m_closedIcon;
         case Qt::ToolTipRole:
+            return fso::displayPath(pathAt(row));
         case Qt::UserRole:
             return pathAt(row);
         case levelRole:
@@ -331,7 +341,7 @@ folderBox::folderBox(Prompts& prompts, QWidget* parent, VolumeLister volumes)
 
     resize(2655 / 15, 3825 / 15);
     fillDrives();
-    openNearest(QDir::currentPath());
+    openNearest(fso::currentFolder());
 }
 
 folderBox::~folderBox() = default;
@@ -345,9 +355,9 @@ bool folderBox::setPath(const QString& folder)
 {
     const QString oldFolder = m_path;
     const auto message = [&folder](const OpenError& error) -> QString {
-        return QStringLiteral("Error accessing ") + folder + QLatin1Char('\r') + QLatin1Char('\r')
-            + QStringLiteral("Error ") + QString::number(error.code) + QLatin1Char('\r')
-            + error.text;
+        return QStringLiteral("Error accessing ") + fso::displayPath(folder) + QLatin1Char('\r')
+            + QLatin1Char('\r') + QStringLiteral("Error ") + QString::number(error.code)
+            + QLatin1Char('\r') + error.text;
     };
     OpenError error;
     while (!openFolder(folder, &error)) {
@@ -450,7 +460,7 @@ void folderBox::objDrive_Change(int index)
     if (root == driveRootFor(m_path))
         return;
     QString target = m_folderOnDrive.value(root, root);
-    if (!QFileInfo(target).isDir())
+    if (!leadsToFolder(target))
         target = root;
     const Pick before{m_path, selectedItem};
     if (setPath(target)) {
@@ -482,7 +492,7 @@ bool folderBox::openFolder(const QString& folder, OpenError* error)
     const QString clean = cleanFolder(folder);
     // The listing reads the folder through this handle, so opening it tells why it cannot be
     // read.
-    DIR* handle = ::opendir(QFile::encodeName(clean).constData());
+    DIR* handle = ::opendir(fso::encodeName(clean).constData());
     if (!handle)
         return fail(errno);
     const QStringList subfolders = subfolderNames(handle);

@@ -17,6 +17,7 @@
 #include "save/editSave.h"
 #include "save/renameJournal.h"
 #include "settings/SettingsStore.h"
+#include "util/fso.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -189,8 +190,8 @@ void frmMain::linkFocusOrder()
 void frmMain::Form_Load(const QString& trackFolder)
 {
     const QString folder = trackFolder.isEmpty()
-                               ? m_store.read(settingsApp, currentSection, folderKey)
-                               : QFileInfo(trackFolder).path();
+        ? fso::fromStoredText(m_store.read(settingsApp, currentSection, folderKey))
+        : QFileInfo(trackFolder).path();
     if (!folder.isEmpty())
         fbMain->setPath(folder);
     fbMain->selectedItem = fbMain->Path();
@@ -251,7 +252,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 // What is kept is the folder the browser has open, not the folder picked in its list.
 void frmMain::Form_Unload()
 {
-    m_store.write(settingsApp, currentSection, folderKey, fbMain->Path());
+    m_store.write(settingsApp, currentSection, folderKey, fso::toStoredText(fbMain->Path()));
 }
 
 void frmMain::fbMain_pathChange()

@@ -12,7 +12,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     prepareApplication();
-    const CommandLine command = readCommandLine(QApplication::arguments());
+    const CommandLine command = readCommandLine(argumentsOf(argc, argv));
     if (!command.problem.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(command.problem));
     settings::SqliteStore store(settings::SqliteStore::defaultPath());

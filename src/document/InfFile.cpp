@@ -3,8 +3,6 @@
 #include "util/fso.h"
 #include "util/misc.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -12,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace edit {
@@ -33,14 +32,19 @@ QStringList infoFileCaseVariants(const QString& folderPath)
 {
     const QString name = folderName(folderPath) + QStringLiteral(".inf");
     QStringList variants;
-    QDirIterator entries(fso::fixPath(folderPath, false),
-                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        entries.next();
-        const QString entry = entries.fileName();
-        if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0)
-            variants.append(entry);
+    // The folder infoFilePath puts the info file in (fixPath leaves nothing of "/").
+    const QByteArray folder = fso::encodeName(fso::fixPath(folderPath, false));
+    DIR* entries = ::opendir(folder.isEmpty() ? "/" : folder.constData());
+    if (!entries)
+        return variants;
+    while (const dirent* entry = ::readdir(entries)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        const QString entryName = fso::decodeName(entry->d_name);
+        if (entryName != name && entryName.compare(name, Qt::CaseInsensitive) == 0)
+            variants.append(entryName);
     }
+    ::closedir(entries);
     std::sort(variants.begin(), variants.end());
     return variants;
 }
@@ -50,7 +54,7 @@ InfoFileLookup findInfoFile(const QString& folderPath)
     const QString path = infoFilePath(folderPath);
     // Whatever has the name itself (a folder, a link leading nowhere) is what the game finds.
     struct stat entry {};
-    if (::lstat(QFile::encodeName(path).constData(), &entry) == 0 || errno != ENOENT)
+    if (::lstat(fso::encodeName(path).constData(), &entry) == 0 || errno != ENOENT)
         return {path, {}};
     const QString folder = path.left(path.lastIndexOf(fso::separator()) + 1);
     QStringList files;
@@ -65,7 +69,8 @@ InfoFileLookup findInfoFile(const QString& folderPath)
         return {path, {}};
     return {path, QStringLiteral("The info file \"%1\" is ambiguous: \"%2\" differ from its name "
                                  "only in letter case.")
-                      .arg(path, files.join(QStringLiteral("\", \"")))};
+                      .arg(fso::displayPath(path),
+                           fso::displayPath(files.join(QStringLiteral("\", \""))))};
 }
 
 namespace {

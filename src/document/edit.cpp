@@ -8,7 +8,11 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace edit {
 
@@ -58,32 +62,40 @@ QString unloadable(const QString& path, const QByteArray& bytes)
 {
     if (bytes.size() > maximumFileSize)
         return QStringLiteral("The info file \"%1\" is too large to be a track info file.")
-            .arg(path);
+            .arg(fso::displayPath(path));
     // A text file never holds a NUL. This is some other file under the info file's name,
     // and a save would replace it with the few "tags" found in it.
     if (bytes.contains('\0'))
         return QStringLiteral("The info file \"%1\" is not a text file (it holds binary "
                               "data), so it was not loaded.")
-            .arg(path);
+            .arg(fso::displayPath(path));
     return {};
 }
 
 // Reads the whole file, or says why it could not.
 QString readFile(const QString& path, QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("The info file \"%1\" could not be opened: %2")
-            .arg(path, file.errorString());
+    // Opened by the file system's bytes: QFile would open the path as UTF-8 text.
+    const int fd = ::open(fso::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const QString notOpened = QStringLiteral("The info file \"%1\" could not be opened: %2");
+    if (fd < 0) {
+        const int error = errno;
+        return notOpened.arg(fso::displayPath(path), qt_error_string(error));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return notOpened.arg(fso::displayPath(path), file.errorString());
+    }
     if (file.size() > maximumFileSize)
         return QStringLiteral(
                    "The info file \"%1\" is too large (%2 bytes) to be a track info file.")
-            .arg(path)
+            .arg(fso::displayPath(path))
             .arg(file.size());
     bytes = file.read(maximumFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("The info file \"%1\" could not be read: %2")
-            .arg(path, file.errorString());
+            .arg(fso::displayPath(path), file.errorString());
     return unloadable(path, bytes);
 }
 

@@ -1,6 +1,6 @@
 #include "save/PendingFile.h"
 
-#include <QFile>
+#include "util/fso.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -151,7 +151,7 @@ std::optional<FileError> PendingFile::linkAs(const QByteArray& path)
             return errnoError(error);
     } else {
         if (const std::optional<FileError> error =
-                renameNoReplace(QFile::decodeName(m_name), QFile::decodeName(path)))
+                renameNoReplace(fso::decodeName(m_name), fso::decodeName(path)))
             return error;
         m_name.clear();
     }

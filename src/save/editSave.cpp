@@ -6,8 +6,8 @@
 #include "save/renameJournal.h"
 #include "save/trackRename.h"
 #include "save/Rename.h"
+#include "util/fso.h"
 
-#include <QFile>
 #include <QtGlobal>
 
 #include <cerrno>
@@ -44,9 +44,10 @@ bool isUsableFolderName(const QString& name)
            && !name.contains(QChar(0));
 }
 
-QString printableName(QString name)
+QString printableName(const QString& name)
 {
-    return name.replace(QChar(0), QChar(0x2400)); // a NUL would end the message box text
+    // A NUL would end the message box text.
+    return fso::displayPath(name).replace(QChar(0), QChar(0x2400));
 }
 
 } // namespace
@@ -111,7 +112,8 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
             // Checked before anything moves: a folder whose info file or track files cannot
             // follow it would leave the track half renamed.
             fail({ENAMETOOLONG, qt_error_string(ENAMETOOLONG) + QStringLiteral(": '")
-                                    + tooLong + QStringLiteral("': nothing was renamed")});
+                                    + printableName(tooLong)
+                                    + QStringLiteral("': nothing was renamed")});
         } else if (isHalfRenamed(oldFolder)) {
             // A second rename would leave the first one's files behind for good.
             fail({EALREADY, QStringLiteral("A rename of this track is not finished (it was "
@@ -119,8 +121,9 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
                                            "open the track again to finish it: nothing was "
                                            "renamed")});
         } else {
-            renameLines += carriageReturn + QStringLiteral("Renamed folder '") + oldName
-                           + QStringLiteral("' to '") + newFolderName + QStringLiteral("'");
+            renameLines += carriageReturn + QStringLiteral("Renamed folder '")
+                           + printableName(oldName) + QStringLiteral("' to '")
+                           + printableName(newFolderName) + QStringLiteral("'");
             const QString newFolder = parent + newFolderName;
             // Only renaming type 1 has steps after the folder's own rename to be finished.
             std::optional<RenameJournal> journal;
@@ -144,13 +147,13 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
                     journal->remove(newFolder);
                     renameLines += carriageReturn
                                    + QStringLiteral("Renamed selected file types in '")
-                                   + newFolderName + QStringLiteral("'");
+                                   + printableName(newFolderName) + QStringLiteral("'");
                 }
             }
         }
     }
-    result.summary = QStringLiteral("Saved changes to '") + infoFileNow + QStringLiteral("'")
-                     + renameLines;
+    result.summary = QStringLiteral("Saved changes to '") + fso::displayPath(infoFileNow)
+                     + QStringLiteral("'") + renameLines;
 
     // Reload from the folder the track is in now: after a refused or failed rename that is
     // the old folder, never another folder of the new name.
@@ -182,7 +185,8 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
 {
     const QString path = infoFilePath(folder);
     const auto failure = [&path](const FileError& error) -> QString {
-        return QStringLiteral("Could not create '") + path + QStringLiteral("': ") + error.text;
+        return QStringLiteral("Could not create '") + fso::displayPath(path)
+               + QStringLiteral("': ") + error.text;
     };
     // The track's own info file may still have the old name, and would then keep it for good.
     if (isHalfRenamed(folder))
@@ -192,8 +196,9 @@ QString newTrackFile(State& state, EditorView& view, const QString& folder)
     // case; a second one beside it would leave the track with two.
     if (const QStringList variants = infoFileCaseVariants(folder); !variants.isEmpty())
         return failure({EEXIST, qt_error_string(EEXIST) + QStringLiteral(" in other letter case: '")
-                                    + variants.join(QStringLiteral("', '")) + QStringLiteral("'")});
-    const QByteArray target = QFile::encodeName(path);
+                                    + fso::displayPath(variants.join(QStringLiteral("', '")))
+                                    + QStringLiteral("'")});
+    const QByteArray target = fso::encodeName(path);
     removeLeftovers(folderOf(target));
     // Written in full before it gets its name, which must still be free: an existing file (a
     // hidden one too) is never truncated, and no half-written info file ever appears.

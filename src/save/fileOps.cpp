@@ -1,8 +1,8 @@
 #include "save/fileOps.h"
 
 #include "save/PendingFile.h"
+#include "util/fso.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 #include <QtGlobal>
 
@@ -58,7 +58,7 @@ int renameOnce(const QByteArray& from, const QByteArray& to)
         return error;
     // EINVAL also means "a folder into itself"; the fallback meets the same refusal then.
     const std::optional<FileError> fallback =
-        renameNoReplaceFallback(QFile::decodeName(from), QFile::decodeName(to));
+        renameNoReplaceFallback(fso::decodeName(from), fso::decodeName(to));
     return fallback ? fallback->code : 0;
 }
 
@@ -177,7 +177,7 @@ QByteArray folderOf(const QByteArray& path)
 // Why a folder could not be opened, in the file layer's terms.
 FileError folderError(const QString& folder)
 {
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = fso::encodeName(folder);
     struct stat info {};
     if (::stat(path.constData(), &info) != 0)
         return errnoError(errno);
@@ -197,10 +197,10 @@ QString errorLine(const FileError& error)
 std::variant<QByteArray, FileError> resolveWithin(const QString& trackFolder, const QString& path,
                                                   const QString& refusal)
 {
-    const std::variant<QByteArray, FileError> folder = realPath(QFile::encodeName(trackFolder));
+    const std::variant<QByteArray, FileError> folder = realPath(fso::encodeName(trackFolder));
     if (const FileError* error = std::get_if<FileError>(&folder))
         return *error;
-    const std::variant<QByteArray, FileError> followed = followLinks(QFile::encodeName(path));
+    const std::variant<QByteArray, FileError> followed = followLinks(fso::encodeName(path));
     if (const FileError* error = std::get_if<FileError>(&followed))
         return *error;
     const QByteArray last = std::get<QByteArray>(followed);
@@ -218,8 +218,9 @@ std::variant<QByteArray, FileError> resolveWithin(const QString& trackFolder, co
     const QByteArray inside = std::get<QByteArray>(folder);
     if (resolved == inside || resolved.startsWith(inside.endsWith('/') ? inside : inside + '/'))
         return resolved;
-    return FileError{EPERM, QStringLiteral("'") + path + QStringLiteral("' is a link to '")
-                                + QFile::decodeName(resolved)
+    return FileError{EPERM, QStringLiteral("'") + fso::displayPath(path)
+                                + QStringLiteral("' is a link to '")
+                                + fso::displayPath(fso::decodeName(resolved))
                                 + QStringLiteral("', outside the track folder; ") + refusal};
 }
 
@@ -227,7 +228,7 @@ std::optional<FileError> linkLeadingOut(const QString& trackFolder, const QStrin
                                         const QString& refusal)
 {
     struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISLNK(info.st_mode))
+    if (::lstat(fso::encodeName(path).constData(), &info) != 0 || !S_ISLNK(info.st_mode))
         return std::nullopt;
     const std::variant<QByteArray, FileError> resolved = resolveWithin(trackFolder, path, refusal);
     const FileError* error = std::get_if<FileError>(&resolved);
@@ -283,8 +284,8 @@ std::optional<FileError> writeTrackFile(const QString& trackFolder, const QStrin
 
 std::optional<FileError> renameNoReplaceFallback(const QString& from, const QString& to)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray source = fso::encodeName(from);
+    const QByteArray target = fso::encodeName(to);
     struct stat info {};
     if (::lstat(source.constData(), &info) != 0)
         return errnoError(errno);
@@ -314,8 +315,8 @@ std::optional<FileError> renameNoReplaceFallback(const QString& from, const QStr
 
 std::optional<FileError> renameNoReplace(const QString& from, const QString& to)
 {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray source = fso::encodeName(from);
+    const QByteArray target = fso::encodeName(to);
     const int error = renameOnce(source, target);
     if (error == 0)
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "save/renameJournal.h"
 
 #include "save/trackRename.h"
+#include "util/fso.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -38,19 +39,19 @@ struct Journal
 
 QByteArray journalPath(const QString& folder)
 {
-    return QFile::encodeName(folder) + '/' + journalName;
+    return fso::encodeName(folder) + '/' + journalName;
 }
 
 // Names are kept in the file system's bytes, percent-encoded: any byte may occur in a name
 // but a line break, a space or a percent sign then never does.
 QByteArray field(const QString& text)
 {
-    return QFile::encodeName(text).toPercentEncoding();
+    return fso::encodeName(text).toPercentEncoding();
 }
 
 QString fromField(const QByteArray& bytes)
 {
-    return QFile::decodeName(QByteArray::fromPercentEncoding(bytes));
+    return fso::decodeName(QByteArray::fromPercentEncoding(bytes));
 }
 
 bool isFolderName(const QString& name)
@@ -120,7 +121,7 @@ void removeUnheld(const QString& folder)
 // Makes the folder's entries (names made, renamed or removed in it) durable.
 void syncFolder(const QString& folder)
 {
-    const QByteArray path = folder.isEmpty() ? QByteArrayLiteral(".") : QFile::encodeName(folder);
+    const QByteArray path = folder.isEmpty() ? QByteArrayLiteral(".") : fso::encodeName(folder);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -160,7 +161,8 @@ constexpr int namesListed = 10;
 
 QString listed(const QStringList& names)
 {
-    QString text = QLatin1Char('\'') + names.mid(0, namesListed).join(QStringLiteral("', '"))
+    QString text = QLatin1Char('\'')
+                   + fso::displayPath(names.mid(0, namesListed).join(QStringLiteral("', '")))
                    + QLatin1Char('\'');
     if (names.size() > namesListed)
         text += QStringLiteral(" and %1 more").arg(names.size() - namesListed);
@@ -178,8 +180,8 @@ QString InterruptedRename::offer() const
             : QStringLiteral("The folder \"%1\" still has its old name, and so do %2 of its track "
                              "files.");
     return QStringLiteral("Renaming the track '%1' to '%2' was interrupted before it was done.")
-               .arg(oldName, newName)
-           + crlf + where.arg(folder).arg(filesLeft) + crlf + crlf
+               .arg(fso::displayPath(oldName), fso::displayPath(newName))
+           + crlf + where.arg(fso::displayPath(folder)).arg(filesLeft) + crlf + crlf
            + QStringLiteral("Finish the rename now? No file will be replaced.");
 }
 
@@ -189,7 +191,7 @@ QString InterruptedRename::leftHalfRenamed() const
                           "renamed. New is not offered for this folder, so that no new info file "
                           "takes the place of the track's own. Open the track again to finish "
                           "the rename.")
-        .arg(folder, oldName, newName);
+        .arg(fso::displayPath(folder), fso::displayPath(oldName), fso::displayPath(newName));
 }
 
 std::optional<InterruptedRename> findInterruptedRename(const QString& folder)
@@ -213,7 +215,7 @@ std::optional<InterruptedRename> findInterruptedRename(const QString& folder)
     forEachTrackFile(journal.rename, journal.oldName, interrupted.newName,
                      [&](const QString& oldFile, const QString&) {
                          struct stat info {};
-                         const QByteArray path = QFile::encodeName(folder + slash + oldFile);
+                         const QByteArray path = fso::encodeName(folder + slash + oldFile);
                          if (::lstat(path.constData(), &info) == 0)
                              ++interrupted.filesLeft;
                      });
@@ -231,8 +233,8 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
     const QString parent = parentOf(interrupted.folder);
     const QString& oldName = interrupted.oldName;
     const QString& newName = interrupted.newName;
-    result.summary =
-        QStringLiteral("Finishing the rename of the track '%1' to '%2'").arg(oldName, newName);
+    result.summary = QStringLiteral("Finishing the rename of the track '%1' to '%2'")
+                         .arg(fso::displayPath(oldName), fso::displayPath(newName));
     QString folder = interrupted.folder;
     RenameJournal journal(folder);
     if (const std::optional<FileError> error = journal.error()) {
@@ -240,7 +242,8 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
         return result;
     }
     if (!interrupted.folderRenamed) {
-        result.summary += QStringLiteral("\rRenamed folder '%1' to '%2'").arg(oldName, newName);
+        result.summary += QStringLiteral("\rRenamed folder '%1' to '%2'")
+                              .arg(fso::displayPath(oldName), fso::displayPath(newName));
         if (const std::optional<FileError> error = renameNoReplace(folder, parent + newName)) {
             // Nothing inside was renamed either; the journal stays for another try.
             result.errors += errorLine(*error);
@@ -261,7 +264,7 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
     FileError firstFailure;
     forEachTrackFile(interrupted.rename, oldName, newName,
                      [&](const QString& oldFile, const QString& newFile) {
-        const QByteArray from = QFile::encodeName(folder + slash + oldFile);
+        const QByteArray from = fso::encodeName(folder + slash + oldFile);
         struct stat info {};
         if (::lstat(from.constData(), &info) != 0)
             return; // renamed already, or never there
@@ -272,7 +275,7 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
         if (error->code == EEXIST) {
             // Where renames go through a hard link, one cut short leaves the file under both
             // names: dropping the old name loses nothing.
-            const QByteArray to = QFile::encodeName(folder + slash + newFile);
+            const QByteArray to = fso::encodeName(folder + slash + newFile);
             if (sameFile(from, to) && ::unlink(from.constData()) == 0)
                 return;
             kept.append(oldFile);
@@ -282,7 +285,8 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
             firstFailure = *error;
         failed.append(oldFile);
     });
-    result.summary += QStringLiteral("\rRenamed selected file types in '%1'").arg(newName);
+    result.summary +=
+        QStringLiteral("\rRenamed selected file types in '%1'").arg(fso::displayPath(newName));
     if (!kept.isEmpty())
         result.errors += errorLine(
             {EEXIST, QStringLiteral("%1 kept the old name, since a file of the new name is there "

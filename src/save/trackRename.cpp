@@ -1,8 +1,7 @@
 #include "save/trackRename.h"
 
 #include "save/fileOps.h"
-
-#include <QFile>
+#include "util/fso.h"
 
 #include <cerrno>
 #include <climits>
@@ -32,7 +31,7 @@ QString renameTrackFiles(const Rename::Settings& rename, const QString& folder,
         const QString from = folder + slash + (oldFile == oldInfoFile ? infoFileHas : oldFile);
         // Most names of the list are not in the folder; only what is there needs a look.
         struct stat entry {};
-        if (::lstat(QFile::encodeName(from).constData(), &entry) != 0)
+        if (::lstat(fso::encodeName(from).constData(), &entry) != 0)
             return;
         if (S_ISLNK(entry.st_mode)) {
             if (const std::optional<FileError> out =
@@ -52,13 +51,13 @@ QString nameTooLong(const Rename::Settings& rename, const QString& parent, const
 {
     const auto limitIn = [](const QString& where) -> qsizetype {
         errno = 0;
-        const long limit = ::pathconf(QFile::encodeName(where).constData(), _PC_NAME_MAX);
+        const long limit = ::pathconf(fso::encodeName(where).constData(), _PC_NAME_MAX);
         if (limit > 0)
             return limit;
         return errno == 0 ? std::numeric_limits<qsizetype>::max() : qsizetype(NAME_MAX);
     };
     const auto fits = [](const QString& name, qsizetype limit) {
-        return QFile::encodeName(name).size() <= limit;
+        return fso::encodeName(name).size() <= limit;
     };
     if (!fits(newName, limitIn(parent.isEmpty() ? QStringLiteral(".") : parent)))
         return newName;
@@ -74,11 +73,11 @@ QString nameTooLong(const Rename::Settings& rename, const QString& parent, const
     QString longest;
     qsizetype longestBytes = 0;
     forEachTrackFile(rename, oldName, newName, [&](const QString& oldFile, const QString& newFile) {
-        const qsizetype bytes = QFile::encodeName(newFile).size();
+        const qsizetype bytes = fso::encodeName(newFile).size();
         if (bytes <= longestBytes)
             return;
         struct stat info {};
-        if (::lstat(QFile::encodeName(folder + slash + oldFile).constData(), &info) == 0) {
+        if (::lstat(fso::encodeName(folder + slash + oldFile).constData(), &info) == 0) {
             longest = newFile;
             longestBytes = bytes;
         }

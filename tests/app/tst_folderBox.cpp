@@ -4,12 +4,18 @@
 #include "ScriptedPrompts.h"
 #include "app/folderBox.h"
 #include "support/TempTrack.h"
+#include "util/fso.h"
 
 #include <QDir>
 #include <QListView>
+#include <QScopeGuard>
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -106,6 +112,38 @@ TEST_F(FolderBoxTest, writePath_opensQuietly_orAsksAndCancelKeepsTheOldFolder_re
     EXPECT_TRUE(box->setPath(open + u"/later"_s));
     EXPECT_EQ(prompts.retryTexts.size(), 5);
     EXPECT_EQ(box->Path(), open + u"/later"_s);
+}
+
+// A folder named in Windows-1252 bytes, as archives made on Windows hold it ("Caf\xE9"): its
+// row reads "Café", a click picks the folder itself and a double-click opens it, as does a
+// browser started in it; a message about it reads the name too.
+TEST_F(FolderBoxTest, folderNameNotUtf8_readsAsWindows1252_andLeadsToTheFolderItself)
+{
+    const QByteArray bytes = QFile::encodeName(open) + "/Caf\xE9";
+    // QDir, which removes the temporary folder, cannot reach names that are not UTF-8.
+    const auto removed = qScopeGuard([&] {
+        std::error_code e;
+        std::filesystem::remove_all(bytes.data(), e);
+        QDir::setCurrent(open);
+    });
+    ASSERT_EQ(::mkdir(bytes.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir(QByteArray(bytes + "/d\xE9p\xF4t").constData(), 0755), 0);
+    const QString cafe = fso::decodeName(bytes);
+    box->Refresh();
+    EXPECT_EQ(rows().mid(rows().size() - 4), (QStringList{u"a\\b"_s, u"Alpha"_s, u"beta"_s,
+                                                          u"Café"_s}));
+    const QModelIndex row = list()->model()->index(int(rows().size()) - 1, 0);
+    EXPECT_EQ(row.data(Qt::UserRole).toString() + u'|' + row.data(Qt::ToolTipRole).toString(),
+              cafe + u'|' + open + u"/Café"_s);
+    click(u"Café"_s);
+    click(u"Café"_s, true);
+    EXPECT_EQ(picked, (QStringList{cafe, cafe}));
+    EXPECT_EQ(box->Path() + u'|' + rows().last() + u'|' + highlighted(), cafe + u"|dépôt|Café"_s);
+    ASSERT_EQ(::chdir(bytes.constData()), 0);
+    EXPECT_EQ(folderBox(prompts, nullptr).Path(), cafe);
+    EXPECT_FALSE(box->setPath(cafe + u"/gone"_s));
+    EXPECT_TRUE(prompts.retryTexts.value(0).startsWith(u"Error accessing "_s + open
+                                                       + u"/Café/gone\r"_s));
 }
 
 } // namespace

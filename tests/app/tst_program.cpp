@@ -1,16 +1,23 @@
 // The program as a whole: its command line, run as the real program, and its real message
 // boxes, answered from a timer.
 #include "GuiTest.h"
+#include "app/CommandLine.h"
 #include "app/Prompts.h"
+#include "util/fso.h"
 
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextLayout>
 #include <QTimer>
+
+#include <filesystem>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,6 +50,34 @@ TEST(CommandLineTest, versionHelpAndAMissingPath)
     EXPECT_FALSE(missing.waitForFinished(500)); // the editor runs, its message box open
     missing.kill();
     missing.waitForFinished();
+}
+
+// A track folder named in bytes that are not UTF-8 (as archives made on Windows name them) is
+// found from the command line by its bytes, and a path that is not there is named readably.
+TEST(CommandLineTest, trackNamedInBytesThatAreNotUtf8_isFoundByItsBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/Caf\xE9";
+    const QByteArray infoFile = folder + "/Caf\xE9.inf";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    QFile file(QString::fromLatin1("%1/x.inf").arg(dir.path())); // named in ASCII, then moved
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("NAME Toy\r\n") > 0);
+    file.close();
+    ASSERT_EQ(std::rename(QFile::encodeName(file.fileName()).constData(), infoFile.constData()),
+              0);
+    std::error_code ignored; // QDir cannot reach such names to remove them
+    const auto removed = qScopeGuard([&] { std::filesystem::remove_all(folder.data(), ignored); });
+    QByteArray program("tarvex-kite"), given(infoFile);
+    char* argv[] = {program.data(), given.data()};
+    const QStringList arguments = argumentsOf(2, argv);
+    ASSERT_EQ(arguments.size(), 2);
+    QString problem;
+    EXPECT_EQ(fso::encodeName(trackFolderFor(arguments.at(1), &problem)), folder);
+    EXPECT_EQ(problem, QString());
+    const QByteArray missing = folder + "/gone\xE9";
+    EXPECT_EQ(trackFolderFor(fso::decodeName(missing), &problem), QString());
+    EXPECT_TRUE(problem.contains(u"/Caf\u00e9/gone\u00e9\" does not exist"_s))
+        << problem.toStdString();
 }
 
 // A message naming a long path shows all of it: the text wraps within the box.

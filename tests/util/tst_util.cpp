@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 static QString u(const char16_t* text)
 {
@@ -105,4 +109,61 @@ TEST(fso, pathExists_admitsOnlyTheKindsTheMaskAsksFor)
     QString withNul = root + QStringLiteral("plain.inf");
     withNul += QChar(0);
     EXPECT_FALSE(pathExists(withNul, 0)) << "a NUL must not cut the name short";
+}
+
+// Names are the file system's bytes. UTF-8 reads as its characters; any other byte is held as
+// one lone surrogate and written back as itself, so every name leads back to its own entry.
+// Shown, such a byte reads as its Windows-1252 character.
+TEST(fso, namesKeepTheFileSystemsBytes_andShowOtherBytesAsWindows1252)
+{
+    const struct { QByteArray bytes; const char16_t *text, *shown; } cases[] = {
+        {"toytrack", u"toytrack", u"toytrack"},
+        {"Caf\xC3\xA9 \xE2\x82\xAC", u"Café €", u"Café €"},                 // UTF-8
+        {"Caf\xE9", u"Caf\xDCE9", u"Café"},                                   // Windows-1252
+        {"\x80\x81\x8D\x9F\xA0\xFF", u"\xDC80\xDC81\xDC8D\xDC9F\xDCA0\xDCFF", // its gaps
+         u"€\\x81\\x8DŸ\u00a0ÿ"},
+        {"a\xC3", u"a\xDCC3", u"aÃ"}, {"\xC3(", u"\xDCC3(", u"Ã("},         // cut short
+        {"\xE2\x82\xAC\xE2\x82", u"€\xDCE2\xDC82", u"€â‚"},
+        {"\xC0\x80", u"\xDCC0\xDC80", u"À€"},                                 // overlong
+        {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80", u"í\u00a0€"},                 // a surrogate
+        {"\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80", u"ô\\x90€€"},      // past U+10FFFF
+        // U+10080 is a pair whose second half lies among the bytes' surrogates: a character.
+        {"\xF0\x90\x82\x80\xE9", u"\xD800\xDC80\xDCE9", u"\xD800\xDC80é"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.toHex().toStdString());
+        const QString text = fso::decodeName(c.bytes);
+        EXPECT_EQ(text, u(c.text));
+        EXPECT_EQ(fso::encodeName(text), c.bytes);
+        EXPECT_EQ(fso::displayPath(text), u(c.shown));
+        // Stored as text, what is not UTF-8 becomes a file URL; everything else stays itself.
+        const QString stored = fso::toStoredText(u"/levels/"_s + text);
+        EXPECT_EQ(fso::fromStoredText(stored), u"/levels/"_s + text);
+        EXPECT_EQ(stored.startsWith(u"file:///levels/"_s), text != fso::displayPath(text));
+    }
+    // As every earlier run stored the folder: plain paths, whatever they hold, read as they are.
+    for (const QString& earlier : {u"/levels/Caf%E9"_s, u"/a b/file:/c"_s, u""_s, u"relative"_s})
+        EXPECT_EQ(fso::fromStoredText(earlier), earlier);
+    EXPECT_EQ(fso::toStoredText(u"/l/Caf\xDCE9 %"_s), u"file:///l/Caf%E9%20%25"_s);
+}
+
+// The entry with those bytes is found, not the one whose name merely reads the same.
+TEST(fso, pathExists_findsTheEntryOfTheFileSystemsBytes)
+{
+    TempLevels levels;
+    ASSERT_TRUE(levels.isValid());
+    const QByteArray folder = QFile::encodeName(levels.path()) + "/Caf\xE9";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const QByteArray bytes = folder + "/Caf\xE9.inf";
+    const int fd = ::open(bytes.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const QString inUtf8 = levels.makeFolder(u"Café"_s) + u"/Café.inf"_s; // no info file
+    QString track = fso::decodeName(folder), file = track + u"/Caf\xDCE9.inf"_s;
+    EXPECT_TRUE(fso::pathExists(track, fso::attrDirectory));
+    EXPECT_TRUE(fso::pathExists(file, 0));
+    EXPECT_EQ(fso::displayPath(file), inUtf8);
+    EXPECT_FALSE(fso::pathExists(file = inUtf8, 0));
+    ::unlink(bytes.constData());
+    ::rmdir(folder.constData());
 }
