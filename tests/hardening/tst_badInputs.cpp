@@ -14,9 +14,6 @@
 #include <sqlite3.h>
 
 #include <csignal>
-#include <dirent.h>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <poll.h>
@@ -28,7 +25,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 const QByteArray toyTrack = crlfLines({u"NAME\t\t'Toy World by Ann'"_s, u"FARCLIP\t\t6000"_s});
 const QString edited = u"Edited "_s + QString(30000, u'x'); // ~30 kB saved: more than a full disk takes
 const QString ownExtensions = u"inf;taz;mine"_s, ownHelp = u"My own help text"_s;
@@ -41,29 +37,6 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-// Files named by the file system's bytes, whatever they are.
-bool writeAt(const QByteArray& path, const QByteArray& bytes)
-{
-    std::ofstream out(path.toStdString(), std::ios::binary);
-    return bool(out.write(bytes.constData(), bytes.size()));
-}
-QByteArray readAt(const QByteArray& path)
-{
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
-}
-QList<QByteArray> bytesIn(const QByteArray& folder)
-{
-    QList<QByteArray> names;
-    if (DIR* dir = ::opendir(folder.constData())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (qstrcmp(entry->d_name, ".") && qstrcmp(entry->d_name, ".."))
-                names << entry->d_name;
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 ::testing::AssertionResult holds(const QString& message, const QString& part)
 {
@@ -286,19 +259,17 @@ TEST_F(BadInput, hugeValueNameAndDescription_shownShortened_savedByteForByte)
     EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
 }
 
-// Folder names as archives made on Windows hold them: Windows-1252 bytes, not UTF-8 ("Caf\xE9").
-// Picked in the browser, where they read as "Café", such a track loads and saves; New works in
-// such a folder; the folder the browser has open is stored at Exit and opened at the next
-// start; and the track is renamed to a name typed in the Folder field. The file system's
-// bytes are what is read, written and kept.
+// Folder names as archives made on Windows hold them: Windows-1252 bytes, not UTF-8 ("Caf\xE9"),
+// its info file in other letter case. Picked in the browser, where they read as "Café", such a
+// track loads and saves; New works in such a folder; the folder the browser has open is stored
+// at Exit and opened at the next start; and the track is renamed to a name typed in the Folder
+// field. The file system's bytes are what is read, written and kept.
 TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
 {
     const QByteArray at = QFile::encodeName(levels); // the levels folder's own name is ASCII
-    // QDir, which removes the temporary folder, cannot reach names that are not UTF-8.
-    const auto removed = qScopeGuard([&] { std::error_code e; fs::remove_all(at.data(), e); });
     const QByteArray cafe = at + "/Caf\xE9", empty = at + "/Vid\xE9";
     ASSERT_TRUE(::mkdir(cafe.constData(), 0755) == 0 && ::mkdir(empty.constData(), 0755) == 0);
-    ASSERT_TRUE(writeAt(cafe + "/Caf\xE9.inf", toyTrack) && writeAt(cafe + "/Caf\xE9.taz", "3d"));
+    ASSERT_TRUE(writeAt(cafe + "/CAF\xE9.INF", toyTrack) && writeAt(cafe + "/Caf\xE9.taz", "3d"));
     const QString settingsFile = temp.makeFolder(u"config"_s) + u"/settings.sqlite"_s;
     auto store = std::make_unique<settings::SqliteStore>(settingsFile);
     auto editor = std::make_unique<EditorUnderTest>(*store, levels);
@@ -310,30 +281,29 @@ TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
             clickRow(list, row);
         return editor->said();
     };
+    const auto nameAndFolder = [&]() -> QString {
+        return editor->field(u"txtName"_s)->text() + u'|' + editor->field(u"txtFolder"_s)->text();
+    };
     const auto saveButton = [&] {
         return editor->window->findChild<QPushButton*>(u"cmdSave"_s)->isEnabled();
     };
-    // New in the empty folder writes the template under the folder's own bytes.
     EXPECT_EQ(pickRow(u"Vidé"_s), QString());
     EXPECT_TRUE(editor->press(u"cmdNew"_s).isEmpty() && saveButton());
     EXPECT_EQ(bytesIn(empty), QList<QByteArray>{"Vid\xE9.inf"});
     EXPECT_EQ(pickRow(u"Café"_s), QString());
-    EXPECT_EQ(editor->field(u"txtName"_s)->text() + u'|' + editor->field(u"txtFolder"_s)->text(),
-              u"Toy World|Café"_s);
+    EXPECT_EQ(nameAndFolder(), u"Toy World|Café"_s);
     editor->field(u"txtName"_s)->setText(u"Edited"_s);
-    const QString saved = editor->press(u"cmdSave"_s);
-    EXPECT_EQ(saved, u"Saved changes to '%1/Café/Café.inf'\r\n\r\nNo Errors Encountered"_s
-                         .arg(levels));
-    EXPECT_TRUE(readAt(cafe + "/Caf\xE9.inf").contains("\tEdited by Ann\r"));
-    EXPECT_EQ(bytesIn(cafe), (QList<QByteArray>{"Caf\xE9.inf", "Caf\xE9.taz"}));
+    EXPECT_EQ(editor->press(u"cmdSave"_s),
+              u"Saved changes to '%1/Café/CAFé.INF'\r\n\r\nNo Errors Encountered"_s.arg(levels));
+    EXPECT_TRUE(readAt(cafe + "/CAF\xE9.INF").contains("\tEdited by Ann\r"));
+    EXPECT_EQ(bytesIn(cafe), (QList<QByteArray>{"CAF\xE9.INF", "Caf\xE9.taz"}));
     // Saving opened the track's folder in the browser: Exit keeps it, the next start opens it.
     editor->press(u"cmdExit"_s);
     editor.reset();
     store = std::make_unique<settings::SqliteStore>(settingsFile);
     const QString stored = store->read(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s);
     editor = std::make_unique<EditorUnderTest>(*store, stored);
-    EXPECT_EQ(editor->field(u"txtName"_s)->text() + u'|' + editor->field(u"txtFolder"_s)->text(),
-              u"Edited|Café"_s);
+    EXPECT_EQ(nameAndFolder(), u"Edited|Café"_s);
     EXPECT_TRUE(saveButton());
     // Typed in the Folder field, even a name that reads the same gives the track that name.
     retype(editor->field(u"txtFolder"_s), u"Caf"_s);
@@ -554,6 +524,7 @@ TEST_F(BadInput, lockedSettings_okSaysSoAndNeverSavesOverWhatItCouldNotRead)
 TEST_F(BadInput, readOnlySettings_areReadAndOkSaysWhyItCannotSave)
 {
     const QString path = earlierSettings(), folder = QFileInfo(path).path();
+    const QByteArray before = TempLevels::readAll(path);
     const auto writable = qScopeGuard([&] { chmodPath(folder, 0755); });
     ASSERT_TRUE(chmodPath(path, 0444) && chmodPath(folder, 0555));
     const AsOrdinaryUser user;
@@ -566,6 +537,9 @@ TEST_F(BadInput, readOnlySettings_areReadAndOkSaysWhyItCannotSave)
     editor.press(u"cmdDefaults"_s, editor.options());
     EXPECT_TRUE(holds(editor.press(u"cmdOK"_s, editor.options()), u"read-only"_s));
     editor.window->close(); // storing the folder at shutdown fails quietly
+    EXPECT_TRUE(store.recoveryNotice().isEmpty()) << store.recoveryNotice().toStdString();
+    EXPECT_EQ(TempLevels::entries(folder), QStringList{u"settings.sqlite"_s}) << "set aside";
+    EXPECT_EQ(TempLevels::readAll(path), before);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The settings store: order, case, persistence, writers at once or killed, bad or locked files.
+// The settings store: order, case, persistence, writers at once or killed, foreign files.
 #include "settings/SqliteStore.h"
 #include "support/TempTrack.h"
 
@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <grp.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -136,22 +135,6 @@ TEST(SqliteStore, damagedOrForeignFile_isMovedAside_freshStoreUsed_userTold)
     }
 }
 
-TEST(SqliteStore, lockedByAnotherProgram_writesFailClearly)
-{
-    TempLevels dir;
-    const QString path = dir.path() + u"/settings.sqlite"_s;
-    ASSERT_TRUE(SqliteStore(path).write(app, cur, folder, u"/a"_s));
-    sqlite3* holder = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &holder), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    SqliteStore store(path, 100);
-    EXPECT_TRUE(store.recoveryNotice().isEmpty()) << "a locked store is not damaged";
-    EXPECT_FALSE(store.write(app, cur, folder, u"/b"_s));
-    EXPECT_TRUE(store.lastError().contains(u"in use by another program"_s))
-        << store.lastError().toStdString();
-    sqlite3_close(holder);
-}
-
 // Runs `work` in a forked child, whose checks print there; it exits 1 when any failed.
 pid_t inChild(const std::function<void()>& work)
 {
@@ -230,29 +213,6 @@ TEST(SqliteStore, processesWritingAtOnce_allSucceed_aKilledOneLeavesStoreConsist
         for (int i = 0; i < batchSize; ++i)
             EXPECT_EQ(batch.at(i), (QPair{u"K%1"_s.arg(i), batch.first().second}));
     }
-}
-
-TEST(SqliteStore, readOnlyStore_readsWork_writesFailClearly)
-{
-    TempLevels dir;
-    const QString path = dir.path() + u"/settings.sqlite"_s;
-    ASSERT_TRUE(SqliteStore(path).write(app, cur, folder, u"/levels/kept"_s));
-    for (const QString& file : {path, dir.path()})
-        ::chmod(QFile::encodeName(file).constData(), file == path ? 0444 : 0555);
-    const int code = exitCode(inChild([&] {
-        // Root ignores file modes: read-only is only read-only to someone else.
-        ASSERT_TRUE(::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0
-                                         && ::setuid(65534) == 0));
-        SqliteStore store(path);
-        EXPECT_TRUE(store.recoveryNotice().isEmpty()) << store.recoveryNotice().toStdString();
-        EXPECT_FALSE(store.replaceSection(app, cur, {}) || store.deleteSection(app, cur));
-        EXPECT_FALSE(store.write(app, cur, folder, u"/other"_s));
-        EXPECT_TRUE(store.lastError().contains(u"read-only"_s)) << store.lastError().toStdString();
-        EXPECT_EQ(store.read(app, cur, folder), u"/levels/kept"_s);
-    }));
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(TempLevels::entries(dir.path()), QStringList{u"settings.sqlite"_s}) << "moved aside";
 }
 
 } // namespace
