@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +159,10 @@ const QByteArray fullTrack = "NAME 'Toy World by Ann'\r\nSTARTPOS 1 2 3 ; a\r\ns
                              "VERTFOGSTART -2000\r\nVERTFOGEND abc\r\nWORLDRGBPER 99.5\r\n"
                              "MODELRGBPER 101\r\nINSTANCERGBPER 0.5\r\n";
 
+// What the editors show of fullTrack (View::texts joined by "|").
+const QString fullTrackShown = u"Toy World|Ann|full|-2000|abc|Red: 300\nGreen: 128\nBlue: 0|6000|"
+                               u"6002|100|0|0|255 128 0"_s;
+
 class Track : public testing::Test
 {
 protected:
@@ -270,11 +273,11 @@ TEST_F(Track, savedBytesKeepTheEncodingAndRefuseWhatItCannotHold)
     EXPECT_TRUE(save().ok) << "UTF-8 holds it";
 }
 
+// After each edit the document is saved and shown again from the bytes written: all as a
+// fresh load of the file shows it, with only the rows whose value the file changed updated
+// while the labels stay, and the rows rebuilt when they do not.
 TEST_F(Track, reloadAfterSave_equalsAFreshLoadAndShowsOnlyWhatChanged)
 {
-    // After each edit the document is saved and shown again from the bytes written: all as a
-    // fresh load of the file shows it, with only the rows whose value the file changed
-    // updated while the labels stay, and the rows rebuilt when they do not.
     const struct { const char* what; std::function<void(edit::State&, View&)> edit;
                    int updates; bool rebuilt; } cases[] = {
         {"nothing", [](edit::State&, View&) {}, 0, false},
@@ -321,8 +324,7 @@ TEST_F(Track, reloadAfterSave_equalsAFreshLoadAndShowsOnlyWhatChanged)
 TEST_F(Track, editorsShowTheTagsAndEditsChangeOnlyTheirRecord)
 {
     ASSERT_EQ(load(levels.makeTrack(u"full"_s, fullTrack) + u"//"_s), QString());
-    EXPECT_EQ(view.texts().join(u'|'), u"Toy World|Ann|full|-2000|abc|Red: 300\nGreen: 128\n"
-                                       u"Blue: 0|6000|6002|100|0|0|255 128 0"_s);
+    EXPECT_EQ(view.texts().join(u'|'), fullTrackShown);
     // Written back, the sliders would have made "6000.5" "6000" and "101" "0", and the
     // name would have lost its quotes.
     EXPECT_EQ(fields(state.tagList), fields(edit::parseDocument(QString::fromLatin1(fullTrack))));
@@ -386,46 +388,39 @@ TEST_F(Track, modifiedWhileTheDocumentDiffersFromTheFileAsLoadedOrSaved)
 // modification time alone is no change.
 TEST_F(Track, diskStateTellsAnotherProgramsChangeFromTheFileAsReadOrWritten)
 {
-    const QString folder = levels.makeTrack(u"full"_s, fullTrack);
-    const QString file = edit::infoFilePath(folder);
-    const auto rewrite = [&](const QByteArray& bytes, bool keepTime) {
-        const QDateTime time = QFileInfo(file).lastModified();
+    const QString folder = levels.makeFolder(u"full"_s), file = folder + u"/full.inf"_s;
+    const QDateTime earlier = QDateTime::currentDateTime().addSecs(-60);
+    // Writes the file, with the same earlier modification time each time or with the present.
+    const auto write = [&](const QByteArray& bytes, bool atEarlierTime) {
         QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::ReadWrite | QIODevice::Truncate));
-        out.write(bytes);
-        if (keepTime) {
-            ASSERT_TRUE(out.setFileTime(time, QFileDevice::FileModificationTime));
-        }
+        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size()
+               && (!atEarlierTime
+                   || out.setFileTime(earlier, QFileDevice::FileModificationTime));
     };
     QByteArray sameSize = fullTrack;
     sameSize.replace("6000.5", "6000.6");
     using D = edit::DiskState;
-    const struct { const char* what; std::function<void()> change; D seen; } cases[] = {
-        {"nothing", [] {}, D::Unchanged},
-        {"a line more", [&] { rewrite(fullTrack + "MP3 x\r\n", false); }, D::Changed},
-        {"same size and time", [&] { rewrite(sameSize, true); }, D::Changed},
-        {"written again as it was", [&] { rewrite(fullTrack, false); }, D::Unchanged},
-        {"removed", [&] { QFile::remove(file); }, D::Missing},
+    const struct { const char* what; std::function<bool()> change; D seen; } cases[] = {
+        {"nothing", [] { return true; }, D::Unchanged},
+        {"a line more", [&] { return write(fullTrack + "MP3 x\r\n", false); }, D::Changed},
+        {"same size and time", [&] { return write(sameSize, true); }, D::Changed},
+        {"written again as it was", [&] { return write(fullTrack, false); }, D::Unchanged},
+        {"removed", [&] { return QFile::remove(file); }, D::Missing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        levels.makeTrack(u"full"_s, fullTrack);
-        QFile old(file); // a time of its own, so that writing it again gives another time
-        ASSERT_TRUE(old.open(QIODevice::ReadWrite)
-                    && old.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                                       QFileDevice::FileModificationTime));
-        old.close();
+        ASSERT_TRUE(write(fullTrack, true));
         ASSERT_EQ(load(folder), QString());
         EXPECT_EQ(edit::diskState(state), D::Unchanged);
-        c.change();
+        ASSERT_TRUE(c.change());
         EXPECT_EQ(edit::diskState(state), c.seen);
     }
     // The file the editor writes is the one it compares with next.
-    levels.makeTrack(u"full"_s, fullTrack);
+    ASSERT_TRUE(write(fullTrack, true));
     ASSERT_EQ(load(folder), QString());
     edit::setTagValue(state, view, u"farclip"_s, u"9"_s);
     const QByteArray written = edit::encodeDocument(state.tagList, state.encoding).bytes;
-    levels.writeFile(u"full/full.inf"_s, written);
+    ASSERT_TRUE(write(written, false));
     EXPECT_EQ(edit::diskState(state), D::Changed);
     ASSERT_EQ(edit::reloadTrack(state, view, folder, written), QString());
     EXPECT_EQ(edit::diskState(state), D::Unchanged);
@@ -437,9 +432,7 @@ TEST_F(Track, diskStateTellsAnotherProgramsChangeFromTheFileAsReadOrWritten)
 // if it is the first record of that label, and stores nothing back from the editors.
 TEST_F(Track, showTagValueAt_showsTheRecordInItsRowAndItsEditorOnly)
 {
-    // What the editors show after loading, and what each step changes of it.
-    const QString loaded = u"Toy World|Ann|full|-2000|abc|Red: 300\nGreen: 128\nBlue: 0|6000|6002|"
-                           u"100|0|0|255 128 0"_s;
+    // What each step changes of what the editors show after loading.
     const struct { int index; QString value, shownBefore, shownAfter; } cases[] = {
         {0, u"A by B"_s, u"Toy World|Ann|"_s, u"A|B|"_s},
         {2, u"7 7 7"_s, {}, {}}, // a repeated label's second line: its row only
@@ -452,12 +445,12 @@ TEST_F(Track, showTagValueAt_showsTheRecordInItsRowAndItsEditorOnly)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
         ASSERT_EQ(load(levels.makeTrack(u"full"_s, fullTrack)), QString());
-        ASSERT_EQ(view.texts().join(u'|'), loaded);
         state.tagList[c.index].tagValue = c.value;
         const QString document = fields(state.tagList);
         edit::showTagValueAt(state, view, c.index);
         EXPECT_EQ(view.rows.at(c.index).at(2), c.value);
-        EXPECT_EQ(view.texts().join(u'|'), QString(loaded).replace(c.shownBefore, c.shownAfter));
+        EXPECT_EQ(view.texts().join(u'|'), QString(fullTrackShown).replace(c.shownBefore,
+                                                                           c.shownAfter));
         EXPECT_TRUE(fields(state.tagList) == document && !state.loading);
     }
 }

@@ -17,63 +17,35 @@
 
 namespace {
 
-// The file's own header, blank and comment lines give way to the header block, and the
-// second save writes the same. A failed save is one error line, and leaves the file as it
-// was and the typed name in memory. A read-only folder takes no new file, so a writable info
-// file in it is written in place.
-TEST_F(SaveTest, unchangedName_savesOrReportsTheSameTwice)
-{
-    const QByteArray old = "NAME Old\r\n";
-    const struct { const char *name, *typed; QByteArray input, saved; QString errors = {};
-                   int folderMode = 0755, fileMode = 0644; } cases[] = {
-        {"own", "Caf\xc3\xa9", "; my own header\r\n\r\nNAME Toy\r\n  ; comment only\r\n"
-                               "FOGCOLOR 0 0 0     ; black\r\n\r\nMP3",
-         headerBlock + "NAME\t\tCaf\xe9\r\nFOGCOLOR\t0 0 0\t\t\t\t; black\r\nMP3\t\t\r\n"},
-        {"star", "Snow \xe2\x98\x85", old, old,
-         QStringLiteral("Runtime Error '84': The value of tag \"NAME\" holds the character "
-                        "\"\u2605\" (U+2605), which a Windows-1252 file cannot hold.\r\n")},
-        {"roFolder", "Changed", old, headerBlock + "NAME\t\tChanged\r\n", {}, 0555, 0666},
-    };
-    ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.name);
-        const QString name = s(test.name), folder = pick(name, test.input, test.typed),
-                      file = folder + u'/' + name + s(".inf");
-        ASSERT_EQ(chmodPath(file, test.fileMode) | chmodPath(folder, test.folderMode), 0);
-        for (int time = 0; time < 2; ++time) {
-            std::optional<AsOrdinaryUser> user;
-            if (test.folderMode != 0755 && !user.emplace().active())
-                GTEST_SKIP() << "running as root without a way to give up the privilege";
-            EXPECT_EQ(save(name).message(), saved + file + u'\''
-                      + (test.errors.isEmpty() ? noErrors : errorsFollow + test.errors));
-            EXPECT_EQ(TempLevels::readAll(file), test.saved);
-        }
-        chmodPath(folder, 0755);
-        EXPECT_EQ(TempLevels::entries(folder), QStringList{name + s(".inf")}); // no leftovers
-        EXPECT_EQ(folders.openRequests, QStringList{folder});
-        EXPECT_EQ(edit::getTagValue(state, s("name")), QString::fromUtf8(test.typed));
-    }
-}
-
-// What the file system knows about the info file outlives a save: a second hard link, an
-// owner and group the saving user could not give a new file (it is then written in place), the
-// permission bits, and a link that stays in the track folder. A link that leads out of the
-// track folder is never written through: the error line names the link and where it leads.
+// The file's own header, blank and comment lines give way to the header block, and the second
+// save writes the same. What the file system knows about the file outlives a save: a second
+// hard link, an owner and group the saving user could not give a new file, the permission bits,
+// a read-only folder (written in place then) and a link inside the track folder. A value the
+// file cannot hold, or a link leading out of the track folder, is one error line and leaves the
+// file as it was; the typed name stays in memory.
 TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
 {
     // file: where the info file's content is; link: the info file is a link with this text
     // ("@" stands for the case's folder); sub: the text of a link "sub" in the track folder.
-    struct Case { const char *name, *file, *link = nullptr, *sub = nullptr; nlink_t links = 1;
-                  uid_t uid = 0; gid_t gid = 0; int mode = 0644; bool asNobody = false,
-                  inPlace = false, refused = false; };
+    struct Case { const char *name, *file = "toytrack/toytrack.inf", *link = nullptr,
+                  *sub = nullptr, *typed = "Changed"; QByteArray input = "NAME Old\r\n; a\r\n",
+                  output = {}; QString error = {}; nlink_t links = 1; uid_t uid = 0; gid_t gid = 0;
+                  int mode = 0644, folderMode = 0755; bool asNobody = false, inPlace = false,
+                  refused = false; };
     const Case cases[] = {
-        {"plain", "toytrack/toytrack.inf"},
-        {.name = "hardLink", .file = "toytrack/toytrack.inf", .links = 2, .inPlace = true},
-        {.name = "foreignOwner", .file = "toytrack/toytrack.inf", .gid = 65534, .mode = 0664,
+        {.name = "own", .typed = "Caf\xc3\xa9", .input = "; my own header\r\n\r\nNAME Toy\r\n"
+         "  ; comment only\r\nFOGCOLOR 0 0 0     ; black\r\n\r\nMP3", .output = headerBlock
+         + "NAME\t\tCaf\xe9\r\nFOGCOLOR\t0 0 0\t\t\t\t; black\r\nMP3\t\t\r\n"},
+        {.name = "star", .typed = "Snow \xe2\x98\x85", .error = QStringLiteral(
+         "Runtime Error '84': The value of tag \"NAME\" holds the character \"\u2605\" (U+2605), "
+         "which a Windows-1252 file cannot hold.\r\n"), .inPlace = true},
+        {.name = "readOnlyFolder", .mode = 0666, .folderMode = 0555, .asNobody = true,
+         .inPlace = true},
+        {.name = "hardLink", .links = 2, .inPlace = true},
+        {.name = "foreignOwner", .gid = 65534, .mode = 0664, .folderMode = 0777,
          .asNobody = true, .inPlace = true},
-        {.name = "ownersKept", .file = "toytrack/toytrack.inf", .uid = 65534, .gid = 65534,
-         .mode = 0604},
-        {"linkInside", "toytrack/data/real.inf", "data/real.inf"},
+        {.name = "ownersKept", .uid = 65534, .gid = 65534, .mode = 0604},
+        {.name = "linkInside", .file = "toytrack/data/real.inf", .link = "data/real.inf"},
         {.name = "linkOutside", .file = "outside/victim.conf", .link = "../outside/victim.conf",
          .refused = true},
         {.name = "absoluteLinkOutside", .file = "outside/victim.conf",
@@ -87,103 +59,101 @@ TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
     ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
     for (const Case& test : cases) {
         if (!root && (test.uid != 0 || test.gid != 0 || test.asNobody))
-            continue; // only root can give a file another owner
+            continue; // only root can give a file another owner, or take another user's part
         sub = QString::number(&test - cases) + u'/';
         SCOPED_TRACE(test.name);
         const auto at = [this](const char* text) { return s(text).replace(u'@', in({})); };
         const QString folder = in(s("toytrack")), info = folder + s("/toytrack.inf"),
                       file = in(s(test.file)), shared = in(s("shared.inf"));
-        const QByteArray old = "NAME Old\r\n; a comment\r\n";
-        levels.writeFile(sub + s(test.file), old);
+        levels.writeFile(sub + s(test.file), test.input);
         levels.makeFolder(sub + s("toytrack"));
         ASSERT_TRUE(!test.link || ::symlink(qPrintable(at(test.link)), qPrintable(info)) == 0);
         ASSERT_TRUE(!test.sub
                     || ::symlink(qPrintable(at(test.sub)), qPrintable(folder + s("/sub"))) == 0);
         ASSERT_TRUE(test.links == 1 || ::link(qPrintable(file), qPrintable(shared)) == 0);
         ASSERT_TRUE(!root || ::chown(qPrintable(file), test.uid, test.gid) == 0);
-        ASSERT_EQ(chmodPath(file, test.mode) | chmodPath(folder, test.asNobody ? 0777 : 0755), 0);
+        ASSERT_EQ(chmodPath(file, test.mode), 0);
         folders.selected = folders.open = folder;
         ASSERT_EQ(edit::loadTrack(state, view, folder), QString());
-        edit::setTagValue(state, view, s("name"), s("Changed"));
+        edit::setTagValue(state, view, s("name"), QString::fromUtf8(test.typed));
         const QStringList entries = TempLevels::entries(folder);
         struct stat before {}, after {};
         ASSERT_EQ(::stat(qPrintable(file), &before), 0);
-        {
+        const QString error = !test.refused ? test.error
+            : s("Runtime Error '1': '") + info + s("' is a link to '")
+              + QFileInfo(file).canonicalFilePath()
+              + s("', outside the track folder; nothing was written to it\r\n");
+        const QByteArray output = !error.isEmpty() ? test.input : !test.output.isEmpty()
+            ? test.output : headerBlock + "NAME\t\t" + test.typed + "\r\n";
+        ASSERT_EQ(chmodPath(folder, test.folderMode), 0);
+        for (int time = 0; time < 2; ++time) {
             std::optional<AsOrdinaryUser> user;
             if (test.asNobody && !user.emplace().active())
                 GTEST_SKIP() << "running as root without a way to give up the privilege";
-            const QString refusal =
-                s("Runtime Error '1': '") + info + s("' is a link to '")
-                + QFileInfo(file).canonicalFilePath()
-                + s("', outside the track folder; nothing was written to it\r\n");
             EXPECT_EQ(save(s("toytrack")).message(), saved + info + u'\''
-                      + (test.refused ? errorsFollow + refusal : noErrors));
+                      + (error.isEmpty() ? noErrors : errorsFollow + error));
+            EXPECT_EQ(TempLevels::readAll(file), output);
+            ASSERT_TRUE(time > 0 || ::stat(qPrintable(file), &after) == 0); // inodes are reused
         }
-        EXPECT_EQ(TempLevels::readAll(file),
-                  test.refused ? old : headerBlock + "NAME\t\tChanged\r\n");
-        ASSERT_EQ(::stat(qPrintable(file), &after), 0);
+        ASSERT_EQ(chmodPath(folder, 0755), 0);
         EXPECT_EQ(std::tuple(after.st_uid, after.st_gid, after.st_mode, after.st_nlink),
                   std::tuple(before.st_uid, before.st_gid, before.st_mode, test.links));
         EXPECT_EQ(after.st_ino == before.st_ino, test.inPlace || test.refused);
-        EXPECT_EQ(TempLevels::readAll(shared), test.links == 2 ? TempLevels::readAll(file) : "");
+        EXPECT_EQ(TempLevels::readAll(shared), test.links == 2 ? output : "");
         EXPECT_EQ(QFileInfo(info).isSymLink(), test.link != nullptr);
         EXPECT_EQ(TempLevels::entries(folder), entries); // nothing left, nothing made
-        EXPECT_EQ(edit::getTagValue(state, s("name")), s("Changed"));
+        EXPECT_EQ(folders.openRequests, QStringList{folder});
+        EXPECT_EQ(edit::getTagValue(state, s("name")), QString::fromUtf8(test.typed));
     }
 }
 
-// A track folder copied from a system that ignores letter case: its one info file in other
-// letter case is loaded, saved under its own name and renamed with the folder. Two or more
-// load nothing and say which they are. New never writes a file beside any of them.
+// Copied from a system that ignores letter case: the folder's one info file in other letter
+// case is loaded, saved under its own name and renamed with the folder. Two or more load
+// nothing and say which they are. New never writes a file beside any of them.
 TEST_F(SaveTest, infoFileInOtherLetterCase_isTheTracksWhenItIsTheOnlyOne)
 {
-    // files: the folder's entries (a "/" ends a folder's name); loaded: the info file's name.
-    struct Case { const char *files, *loaded = nullptr; };
-    const Case cases[] = {
-        {"toytrack.inf", "toytrack.inf"},
-        {"TOYTRACK.INF ToyTrack.INF/ readme.txt", "TOYTRACK.INF"}, // a folder is no info file
-        {"TOYTRACK.inf toytrack.inf"},
-        {"TOYTRACK.inf ToyTrack.Inf toytrack.inf"},
+    // files: the folder's entries ("/" ends a folder); loaded: the info file; variants: what
+    // New names; ambiguous: what the load names when there are two or more.
+    const struct { const char *files, *loaded, *variants, *ambiguous = ""; } cases[] = {
+        {"toytrack.inf", "toytrack.inf", "'toytrack.inf'"},
+        {"TOYTRACK.INF ToyTrack.INF/ readme.txt", "TOYTRACK.INF", // a folder is no info file
+         "'TOYTRACK.INF', 'ToyTrack.INF'"},
+        {"TOYTRACK.inf toytrack.inf", "", "'TOYTRACK.inf', 'toytrack.inf'",
+         "\"TOYTRACK.inf\", \"toytrack.inf\""},
+        {"TOYTRACK.inf ToyTrack.Inf toytrack.inf", "",
+         "'TOYTRACK.inf', 'ToyTrack.Inf', 'toytrack.inf'",
+         "\"TOYTRACK.inf\", \"ToyTrack.Inf\", \"toytrack.inf\""},
     };
-    for (const Case& test : cases) {
+    for (const auto& test : cases) {
         sub = QString::number(&test - cases) + u'/';
         SCOPED_TRACE(test.files);
-        const QString folder = levels.makeFolder(sub + s("ToyTrack"));
-        QStringList variants, ambiguous; // New's refusal names them all, the load only files
+        const QString folder = levels.makeFolder(sub + s("ToyTrack")), loaded = s(test.loaded);
         for (const QString& name : words(test.files)) {
-            const bool isFolder = name.endsWith(u'/');
-            if (isFolder)
-                levels.makeFolder(sub + s("ToyTrack/") + name.chopped(1));
+            if (name.endsWith(u'/'))
+                levels.makeFolder(sub + s("ToyTrack/") + name);
             else
                 levels.writeFile(sub + s("ToyTrack/") + name, "NAME " + name.toLatin1());
-            if (!name.contains(s(".inf/"), Qt::CaseInsensitive)
-                && !name.endsWith(s(".inf"), Qt::CaseInsensitive))
-                continue;
-            variants << u'\'' + name.chopped(isFolder) + u'\'';
-            if (!isFolder)
-                ambiguous << u'"' + name + u'"';
         }
         const QStringList entries = TempLevels::entries(folder);
         const QString canonical = folder + s("/ToyTrack.inf");
-        const QString why = test.loaded ? QString()
-            : s("The info file \"") + canonical + s("\" is ambiguous: ")
-              + ambiguous.join(s(", ")) + s(" differ from its name only in letter case.");
+        const QString why = !loaded.isEmpty() ? QString()
+            : s("The info file \"") + canonical + s("\" is ambiguous: ") + s(test.ambiguous)
+              + s(" differ from its name only in letter case.");
         folders.selected = folders.open = folder;
         EXPECT_EQ(edit::loadTrack(state, view, folder),
-                  why + s(test.loaded ? "" : " None of them was loaded."));
-        EXPECT_EQ(state.fileLoaded, test.loaded != nullptr);
-        EXPECT_EQ(edit::getTagValue(state, s("name")), s(test.loaded));
-        EXPECT_EQ(edit::newTrackFile(state, view, folder),
-                  s("Could not create '") + canonical
-                  + s("': File exists in other letter case: ") + variants.join(s(", ")));
+                  why + s(loaded.isEmpty() ? " None of them was loaded." : ""));
+        EXPECT_EQ(state.fileLoaded, !loaded.isEmpty());
+        EXPECT_EQ(edit::getTagValue(state, s("name")), loaded);
+        EXPECT_EQ(edit::newTrackFile(state, view, folder), s("Could not create '") + canonical
+                  + s("': File exists in other letter case: ") + s(test.variants));
         EXPECT_EQ(TempLevels::entries(folder), entries);
         edit::setTagValue(state, view, s("name"), s("Edited"));
-        const QString info = test.loaded ? folder + u'/' + s(test.loaded) : canonical;
+        const QString info = loaded.isEmpty() ? canonical : folder + u'/' + loaded;
         EXPECT_EQ(save(s("ToyTrack")).message(), saved + info + u'\''
-                  + (test.loaded ? noErrors : errorsFollow + s("Runtime Error '22': ") + why
-                                                  + s(" Nothing was written.\r\n")));
+                  + (!loaded.isEmpty() ? noErrors : errorsFollow + s("Runtime Error '22': ") + why
+                                                        + s(" Nothing was written.\r\n")));
         EXPECT_EQ(TempLevels::entries(folder), entries);
-        if (!test.loaded) {
+        if (loaded.isEmpty()) {
             for (const QString& name : entries)
                 EXPECT_EQ(TempLevels::readAll(folder + u'/' + name), "NAME " + name.toLatin1());
             continue;
@@ -192,8 +162,7 @@ TEST_F(SaveTest, infoFileInOtherLetterCase_isTheTracksWhenItIsTheOnlyOne)
         EXPECT_EQ(save(s("MyTrack")).message(),
                   saved + in(s("MyTrack/MyTrack.inf'\rRenamed folder 'ToyTrack' to 'MyTrack'\r"
                                "Renamed selected file types in 'MyTrack'")) + noErrors);
-        QStringList renamed = entries;
-        renamed.replaceInStrings(s(test.loaded), s("MyTrack.inf"));
+        QStringList renamed = QStringList(entries).replaceInStrings(loaded, s("MyTrack.inf"));
         renamed.sort();
         EXPECT_EQ(TempLevels::entries(in(s("MyTrack"))), renamed);
         EXPECT_TRUE(state.fileLoaded);

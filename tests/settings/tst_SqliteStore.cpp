@@ -88,53 +88,6 @@ TEST(Store, replaceSection_givesThePairsInTheirOrder_whateverTheSectionHeld)
     }
 }
 
-// A text file, a damaged database, another program's database, or a settings table that no
-// write could go into, at the settings path is moved aside under a name that says so, the
-// user is told, and a fresh store keeps new values for the next run.
-TEST(SqliteStore, damagedOrForeignFile_isMovedAside_freshStoreUsed_userTold)
-{
-    const std::tuple<const char*, const char*, QByteArray, qint64, const char*> cases[] = {
-        {"text", nullptr, "[Renaming]\r\nExtentions=w\r\n", 0, "*.corrupt-*"},
-        {"torn", "CREATE TABLE t AS SELECT zeroblob(9e3)", QByteArray(9, 'x'), 4096, "*.corrupt-*"},
-        {"foreign", "CREATE TABLE settings (name, data)", {}, 0, "*.unrecognised-*"},
-        // The right column names, but every write would fail: no unique key for a write to
-        // update, a key on other columns, a row id that is not seq, or no table at all.
-        {"noUniqueKey", "CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, section, key, "
-                        "value)", {}, 0, "*.unrecognised-*"},
-        {"keyOnTwoColumns", "CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, section, key, "
-                            "value, UNIQUE (app, key))", {}, 0, "*.unrecognised-*"},
-        {"seqNotTheRowId", "CREATE TABLE settings (seq INTEGER NOT NULL, app, section, key, "
-                           "value, UNIQUE (app, section, key))", {}, 0, "*.unrecognised-*"},
-        {"view", "CREATE TABLE t (seq INTEGER PRIMARY KEY, app, section, key, value, "
-                 "UNIQUE (app, section, key)); CREATE VIEW Settings AS SELECT * FROM t",
-         {}, 0, "*.unrecognised-*"},
-    };
-    for (const auto& [name, sql, bytes, at, glob] : cases) {
-        SCOPED_TRACE(name);
-        TempLevels dir;
-        const QString path = dir.path() + u"/settings.sqlite"_s;
-        sqlite3* db = nullptr;
-        ASSERT_TRUE(!sql || (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
-                             && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK));
-        sqlite3_close(db);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(at)
-                    && file.write(bytes) == bytes.size() && file.flush());
-        const QByteArray original = TempLevels::readAll(path);
-        {
-            SqliteStore store(path);
-            const QStringList aside = QDir(dir.path()).entryList({QLatin1String(glob)});
-            ASSERT_EQ(aside.size(), 1) << TempLevels::entries(dir.path()).join(u' ').toStdString();
-            EXPECT_EQ(TempLevels::readAll(dir.path() + u'/' + aside.first()), original);
-            EXPECT_TRUE(store.recoveryNotice().contains(aside.first()));
-            ASSERT_TRUE(store.write(app, cur, folder, u"/levels/a"_s));
-        }
-        SqliteStore again(path);
-        EXPECT_TRUE(again.recoveryNotice().isEmpty()) << again.recoveryNotice().toStdString();
-        EXPECT_EQ(again.read(app, cur, folder), u"/levels/a"_s) << "lost on reopening";
-    }
-}
-
 // Runs `work` in a forked child, whose checks print there; it exits 1 when any failed.
 pid_t inChild(const std::function<void()>& work)
 {
