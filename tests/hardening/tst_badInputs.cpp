@@ -2,8 +2,10 @@
 // running, tells the user what went wrong, and loses nothing, on disk or in the user's edits.
 #include "EditorUnderTest.h"
 #include "save/SaveFakes.h"
+#include "save/renameJournal.h"
 #include "settings/SqliteStore.h"
 #include "support/TempTrack.h"
+#include "util/fso.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -47,9 +49,9 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 QStringList tree(const QString& folder)
 {
     QStringList paths;
-    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System
-                                     | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-         it.hasNext();)
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
         paths << it.next();
     paths.sort();
     return paths;
@@ -100,7 +102,7 @@ struct BadInput : ::testing::TestWithParam<Trouble>
 {
     void SetUp() override
     {
-        // In a private folder anything escaping the levels shows; "nobody" must reach the tracks.
+        // Anything escaping the levels folder shows in the private folder; "nobody" reaches in.
         ASSERT_TRUE(temp.isValid() && chmodPath(temp.path(), 0755));
         for (const char* name : {"goodtrack", "toytrack"})
             temp.writeFile(u"levels/%1/%1.inf"_s.arg(QLatin1String(name)), toyTrack);
@@ -150,6 +152,13 @@ const Trouble troubles[] = {
      }, .mendIt = [](auto& info) {
          return chmodPath(QFileInfo(info).path(), 0755) && chmodPath(info, 0644);
      }},
+    // A folder that takes no rename journal is not renamed: its files could not follow safely.
+    {.name = "renameOfAReadOnlyTrackFolder", .messageHolds = "Permission denied", .asNobody = true,
+     .folderName = u"mytrack"_s, .breakIt = [](auto& info) {
+         const QString folder = QFileInfo(info).path();
+         return chmodPath(info, 0666) && chmodPath(folder + u"/.."_s, 0777)
+                && chmodPath(folder, 0555);
+     }, .mendIt = [](auto& info) { return chmodPath(QFileInfo(info).path(), 0755); }},
     // As an unpacked archive may hold it: Save must not write through the link.
     {.name = "infoFileLinkedOutsideTheTrack", .messageHolds = "outside the track folder",
      .breakIt = [](auto& info) {
@@ -268,9 +277,9 @@ TEST_F(BadInput, hugeValueNameAndDescription_shownShortened_savedByteForByte)
 
 // Folder names as archives made on Windows hold them: Windows-1252 bytes, not UTF-8 ("Caf\xE9"),
 // the info file in other letter case too. Picked in the browser, where it reads "Café", such a
-// track loads and saves; New works in such a folder; the open folder is stored at Exit and
-// opened at the next start; a name typed in the Folder field renames the track. The file
-// system's bytes are what is read, written and kept.
+// track loads and saves; New works in such a folder, and an interrupted rename of it is finished;
+// the open folder is stored at Exit and opened at the next start; a name typed in the Folder
+// field renames the track. The file system's bytes are what is read, written and kept.
 TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
 {
     const QByteArray at = QFile::encodeName(levels); // the levels folder's own name is ASCII
@@ -297,6 +306,17 @@ TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
     EXPECT_EQ(pickRow(u"Vidé"_s), QString());
     EXPECT_TRUE(editor->press(u"cmdNew"_s).isEmpty() && saveButton());
     EXPECT_EQ(bytesIn(empty), QList<QByteArray>{"Vid\xE9.inf"});
+    // Killed after the folder's rename: the journal names the track's files by their bytes.
+    ASSERT_TRUE(writeAt(empty + "/Vid\xE9.taz", "3d"));
+    ASSERT_EQ(edit::RenameJournal(fso::decodeName(empty), editor->rename,
+                                  fso::decodeName("Vid\xE9"), u"Video"_s).error(), std::nullopt);
+    ASSERT_EQ(::rename(empty.constData(), QByteArray(at + "/Video").constData()), 0);
+    editor->prompts.questionAnswers = {true};
+    EXPECT_EQ(editor->pick(levels + u"/Video"_s), u"Finishing the rename of the track 'Vidé' to "
+              u"'Video'\rRenamed selected file types in 'Video'\r\n\r\n"_s + noErrors);
+    EXPECT_TRUE(editor->prompts.questions.value(0).startsWith(u"Renaming the track 'Vidé' to "
+                                                              u"'Video' was interrupted"_s));
+    EXPECT_EQ(bytesIn(at + "/Video"), (QList<QByteArray>{"Video.inf", "Video.taz"}));
     EXPECT_EQ(pickRow(u"Café"_s), QString());
     EXPECT_EQ(nameAndFolder(), u"Toy World|Café"_s);
     editor->field(u"txtName"_s)->setText(u"Edited"_s);

@@ -113,26 +113,6 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
     }
 }
 
-// A track folder that cannot take the journal (read-only to the user, in a levels folder that
-// is not) is not renamed at all: its files could not safely follow it.
-TEST_F(SaveTest, renameOfAReadOnlyTrackFolder_isRefusedBeforeAnythingMoves)
-{
-    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
-    levels.writeFile(s("toytrack/toytrack.w"), "w");
-    ASSERT_EQ(chmodPath(levels.path(), 0777) | chmodPath(folder, 0555), 0);
-    const QStringList before = TempLevels::entries(folder);
-    {
-        const AsOrdinaryUser user;
-        if (!user.active())
-            GTEST_SKIP() << "running as root without a way to give up the privilege";
-        EXPECT_TRUE(save(s("mytrack")).errors.endsWith(
-            s("Runtime Error '13': Permission denied\r\n")));
-    }
-    chmodPath(folder, 0755);
-    EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
-    EXPECT_EQ(TempLevels::entries(folder), before);
-}
-
 // A track file that is a link leading out of the track folder, straight or through another
 // link, stays as it is when the folder is renamed, and its error line names it and where it
 // leads. A link that stays inside, even one leading nowhere, is renamed as any track file.
@@ -265,73 +245,45 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
     }
 }
 
-// Killed after the folder's rename: the journal names the track files by their bytes, so a
-// track named in Windows-1252 ("Caf\xE9") is found and every file of it renamed.
-TEST_F(SaveTest, interruptedRenameOfATrackNamedNotInUtf8_isFoundAndFinished)
-{
-    const QByteArray old = QFile::encodeName(levels.path()) + "/Caf\xE9";
-    ASSERT_EQ(::mkdir(old.constData(), 0755), 0);
-    for (const char* file : {"Caf\xE9.inf", "Caf\xE9.w", "Caf\xE9" "a.bmp", "readme.txt"})
-        ASSERT_TRUE(writeAt(old + '/' + file, file));
-    const QString newFolder = in(s("Cafe"));
-    ASSERT_EQ(edit::RenameJournal(fso::decodeName(old), rename, fso::decodeName("Caf\xE9"),
-                                  s("Cafe")).error(), std::nullopt);
-    ASSERT_EQ(edit::renameNoReplace(fso::decodeName(old), newFolder), std::nullopt);
-    const std::optional<edit::InterruptedRename> found = edit::findInterruptedRename(newFolder);
-    ASSERT_TRUE(found.has_value());
-    EXPECT_EQ(found->filesLeft, 3);
-    EXPECT_TRUE(found->offer().startsWith(QString::fromUtf8("Renaming the track 'Café' to ")));
-    EXPECT_EQ(edit::finishRename(folders, *found).message(),
-              QString::fromUtf8("Finishing the rename of the track 'Café' to 'Cafe'\r"
-                                "Renamed selected file types in 'Cafe'") + noErrors);
-    EXPECT_EQ(bytesIn(QFile::encodeName(newFolder)),
-              (QList<QByteArray>{"Cafe.inf", "Cafe.w", "Cafea.bmp", "readme.txt"}));
-    EXPECT_EQ(TempLevels::readAll(newFolder + s("/Cafe.w")), "Caf\xE9.w");
-}
-
 // A journal cut short while it was written (nothing was renamed after it), or one whose rename
-// is done, is no interrupted rename: it goes, and nothing else moves.
-TEST_F(SaveTest, journalCutShortOrRenameDone_isRemovedQuietly)
+// is done, is no rename to finish: it goes, and nothing else moves. One that another editor
+// holds while it renames is left to it: nothing is offered or removed, and neither a second
+// rename, New nor a second finisher starts.
+TEST_F(SaveTest, journalCutShortDoneOrHeld_isNoRenameToFinish)
 {
-    for (const int stop : {1, 2, 9999}) { // bytes of the journal left, or all files renamed
+    for (const int stop : {1, 2, 9999, 0}) { // twelve-byte pieces left, all renamed, or held
         sub = QString::number(stop) + u'/';
         SCOPED_TRACE(stop);
         const QString old = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
         levels.writeFile(sub + s("toytrack/toytrack.w"), "w");
-        ASSERT_EQ(edit::RenameJournal(old, rename, s("toytrack"), s("mytrack")).error(),
-                  std::nullopt);
+        std::optional<edit::RenameJournal> held;
+        ASSERT_EQ(held.emplace(old, rename, s("toytrack"), s("mytrack")).error(), std::nullopt);
         QString folder = old;
-        if (stop < 9999) {
-            ASSERT_TRUE(QFile(folder + s("/.kite-rename-journal")).resize(stop * 12));
-        } else {
+        if (stop)
+            held.reset();
+        if (stop == 9999) {
             folder = in(s("mytrack"));
             ASSERT_EQ(edit::renameNoReplace(old, folder), std::nullopt);
             for (const char* file : {"inf", "w"})
                 ASSERT_EQ(edit::renameNoReplace(folder + s("/toytrack.") + s(file),
                                                 folder + s("/mytrack.") + s(file)), std::nullopt);
+        } else if (stop) {
+            ASSERT_TRUE(QFile(folder + s("/.kite-rename-journal")).resize(stop * 12));
         }
         QStringList after = TempLevels::entries(folder);
-        ASSERT_EQ(after.removeAll(s(".kite-rename-journal")), 1);
+        if (held) {
+            EXPECT_TRUE(edit::isHalfRenamed(folder));
+            EXPECT_TRUE(save(s("mytrack")).errors.contains(s("not finished")));
+            EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("not finished")));
+            EXPECT_EQ(edit::RenameJournal(folder).error().value_or(edit::FileError{}).code,
+                      EALREADY);
+            EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
+        } else {
+            ASSERT_EQ(after.removeAll(s(".kite-rename-journal")), 1);
+        }
         EXPECT_FALSE(edit::findInterruptedRename(folder).has_value());
         EXPECT_EQ(TempLevels::entries(folder), after);
     }
-}
-
-// While another editor renames the track, its journal is held: opening the track offers and
-// removes nothing, and neither a second rename, New nor a second finisher starts.
-TEST_F(SaveTest, renameInProgress_isLeftToTheEditorRunningIt)
-{
-    const QString folder = pick(s("toytrack"), "NAME Toy\r\n", "Toy");
-    const edit::RenameJournal running(folder, rename, s("toytrack"), s("mytrack"));
-    ASSERT_EQ(running.error(), std::nullopt);
-    const QStringList before = TempLevels::entries(folder);
-    EXPECT_FALSE(edit::findInterruptedRename(folder).has_value());
-    EXPECT_TRUE(edit::isHalfRenamed(folder));
-    EXPECT_TRUE(save(s("mytrack")).errors.contains(s("not finished")));
-    EXPECT_TRUE(edit::newTrackFile(state, view, folder).contains(s("not finished")));
-    EXPECT_EQ(edit::RenameJournal(folder).error().value_or(edit::FileError{}).code, EALREADY);
-    EXPECT_EQ(TempLevels::entries(folder), before);
-    EXPECT_FALSE(QFileInfo::exists(in(s("mytrack"))));
 }
 
 } // namespace

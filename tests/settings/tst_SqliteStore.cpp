@@ -13,8 +13,6 @@
 #include <signal.h>
 
 #include <cstdio>
-#include <functional>
-#include <tuple>
 
 using namespace settings;
 using namespace Qt::StringLiterals;
@@ -88,60 +86,42 @@ TEST(Store, replaceSection_givesThePairsInTheirOrder_whateverTheSectionHeld)
     }
 }
 
-// Runs `work` in a forked child, whose checks print there; it exits 1 when any failed.
-pid_t inChild(const std::function<void()>& work)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        work();
-        std::fflush(nullptr);
-        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    return pid;
-}
-
-int exitCode(pid_t pid) // -1 when killed
-{
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-constexpr int batchSize = 100, rounds = 150;
-
-// Each round writes "Shared"/<tag><round>, then "Batch <tag>" as a whole generation of keys.
-void writeRounds(const QString& path, const QString& tag, int count)
-{
-    // What is proved is that every write lands whole, not how fast: on a loaded machine a
-    // writer may wait longer than the editor's own timeout for the other two.
-    SqliteStore store(path, 120'000);
-    for (int round = 0; round < count; ++round) {
-        const QString key = tag + QString::number(round);
-        KeyValueList batch;
-        for (int i = 0; i < batchSize; ++i)
-            batch.append({u"K%1"_s.arg(i), u"%1 %2"_s.arg(round).arg(QString(100, u'd'))});
-        ASSERT_TRUE(store.write(app, u"Shared"_s, key, key + u"-value"_s)
-                    && store.replaceSection(app, u"Batch "_s + tag, batch))
-            << store.lastError().toStdString() << store.recoveryNotice().toStdString();
-    }
-}
-
-// Three processes create the store and write at once. The third goes on until killed.
+// Three processes create the store and write at once, each round a key of "Shared" and then a
+// whole generation of "Batch <tag>"; the third goes on until killed. What is proved is that every
+// write lands whole, not how fast: a writer may wait longer for the others than the editor would.
 TEST(SqliteStore, processesWritingAtOnce_allSucceed_aKilledOneLeavesStoreConsistent)
 {
+    constexpr int batchSize = 100, rounds = 150;
     TempLevels dir;
     const QString path = dir.path() + u"/settings.sqlite"_s;
     const QString tags[3] = {u"a"_s, u"b"_s, u"killed"_s};
     int go[2];
     ASSERT_EQ(::pipe(go), 0);
     pid_t children[3];
-    for (int c = 0; c < 3; ++c)
-        children[c] = inChild([&] {
-            char byte;
-            ::close(go[1]);
-            ASSERT_EQ(::read(go[0], &byte, 1), 0); // all start when the pipe closes
-            writeRounds(path, tags[c], c < 2 ? rounds : 1 << 30);
-        });
+    for (int c = 0; c < 3; ++c) {
+        if ((children[c] = ::fork()) != 0)
+            continue;
+        char byte;
+        ::close(go[1]);
+        bool written = ::read(go[0], &byte, 1) == 0; // all start when the pipe closes
+        SqliteStore store(path, 120'000);
+        for (int round = 0; written && round < (c < 2 ? rounds : 1 << 30); ++round) {
+            const QString key = tags[c] + QString::number(round);
+            KeyValueList batch;
+            for (int i = 0; i < batchSize; ++i)
+                batch.append({u"K%1"_s.arg(i), u"%1 %2"_s.arg(round).arg(QString(100, u'd'))});
+            written = store.write(app, u"Shared"_s, key, key + u"-value"_s)
+                      && store.replaceSection(app, u"Batch "_s + tags[c], batch);
+        }
+        if (!written)
+            std::fprintf(stderr, "%s\n", qPrintable(store.lastError() + store.recoveryNotice()));
+        ::_exit(written ? 0 : 1);
+    }
     ::close(go[1]);
+    const auto exitCode = [](pid_t pid) { // -1 when killed
+        int status = 0;
+        return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
     EXPECT_EQ(exitCode(children[0]), 0);
     EXPECT_EQ(exitCode(children[1]), 0);
     ::kill(children[2], SIGKILL);
