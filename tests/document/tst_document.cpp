@@ -65,8 +65,8 @@ TEST(cInfTag, parsesLinesByTheGrammar)
 
 TEST(cInfTag, formatLine_tabsAtEveryWidthBoundary)
 {
-    // Values start at column 16 and comments at column 40 (tab stops every 8); long labels
-    // keep one tab, a line of 40 to 47 characters before its comment gets none, a longer one gets one.
+    // Values start at column 16 and comments at column 40 (tab stops every 8); long labels keep
+    // one tab, a line of 40 to 47 characters before its comment gets none, a longer one one.
     for (const auto& [length, tabs] : {std::pair(7, 2), {8, 1}, {15, 1}, {16, 1}, {24, 1}}) {
         const QString label(length, u'L');
         EXPECT_EQ(parsed(label + u" v"_s).formatLine(), label + QString(tabs, u'\t') + u'v');

@@ -1,4 +1,4 @@
-// Text helpers (quotes, whitespace, splitting, numbers) and the path helpers.
+// Text helpers (quotes, whitespace, numbers) and the path helpers.
 #include "util/fso.h"
 #include "util/misc.h"
 
@@ -32,22 +32,6 @@ TEST(misc, stripQuotesAndTrimWhite_changeOnlyTheEnds)
         EXPECT_EQ(c.apply(text), u(c.expected));
         EXPECT_EQ(text, u(c.expected)) << "the argument holds the result too";
     }
-}
-
-TEST(misc, splitPart_followsTheFlags)
-{
-    struct Split { const char16_t *text, *delim; bool after, first, keep; const char16_t* out; };
-    const Split cases[] = {
-        {u"/a/b", u"/", true, false, false, u"b"}, {u"/a/b/", u"/", true, false, false, u""},
-        {u"a\\b", u"/", true, false, false, u""}, {u"x/a/b", u"/", true, false, true, u"/b"},
-        {u"x/a/b", u"/", false, false, true, u"x/a/"}, {u"x/a/b", u"/", true, true, false, u"a/b"},
-        {u"x/a/b", u"/", false, false, false, u"x/a"}, {u"x/a/b", u"/", false, true, true, u"x/"},
-        {u"Toy by Ann by Bob", u" by ", true, true, false, u"Ann by Bob"},
-        {u"Toy by Ann by Bob", u" by ", false, false, true, u"Toy by Ann by "},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(misc::splitPart(u(c.text), u(c.delim), c.after, c.first, c.keep), u(c.out))
-            << u(c.text).toStdString() << " " << c.after << c.first << c.keep;
 }
 
 TEST(misc, isNumeric_acceptsPlainDecimalNumbersOnly)
