@@ -2,8 +2,10 @@
 // running, tells the user what went wrong, and loses nothing, on disk or in the user's edits.
 #include "EditorUnderTest.h"
 #include "save/SaveFakes.h"
+#include "save/renameJournal.h"
 #include "settings/SqliteStore.h"
 #include "support/TempTrack.h"
+#include "util/fso.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -14,10 +16,6 @@
 #include <sqlite3.h>
 
 #include <csignal>
-#include <dirent.h>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <optional>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -28,10 +26,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 const QByteArray toyTrack = crlfLines({u"NAME\t\t'Toy World by Ann'"_s, u"FARCLIP\t\t6000"_s});
-const QString edited = u"Edited "_s + QString(30000, u'x'); // ~30 kB saved: more than a full disk takes
+const QString edited = u"Edited "_s + QString(30000, u'x'); // more than a full disk takes
 const QString ownExtensions = u"inf;taz;mine"_s, ownHelp = u"My own help text"_s;
+const QString noErrors = u"No Errors Encountered"_s;
 
 bool chmodPath(const QString& path, int mode)
 {
@@ -39,42 +37,20 @@ bool chmodPath(const QString& path, int mode)
 }
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-// Files named by the file system's bytes, whatever they are.
-bool writeAt(const QByteArray& path, const QByteArray& bytes)
-{
-    std::ofstream out(path.toStdString(), std::ios::binary);
-    return bool(out.write(bytes.constData(), bytes.size()));
-}
-QByteArray readAt(const QByteArray& path)
-{
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
-}
-QList<QByteArray> bytesIn(const QByteArray& folder)
-{
-    QList<QByteArray> names;
-    if (DIR* dir = ::opendir(folder.constData())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (qstrcmp(entry->d_name, ".") && qstrcmp(entry->d_name, ".."))
-                names << entry->d_name;
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return writeAt(QFile::encodeName(path), bytes);
 }
 ::testing::AssertionResult holds(const QString& message, const QString& part)
 {
     return (message.contains(part) ? ::testing::AssertionSuccess() : ::testing::AssertionFailure())
-           << '"' << message.left(400).toStdString() << "\" must hold \"" << part.toStdString() << '"';
+           << '"' << message.left(400).toStdString() << "\" must hold \"" << part.toStdString()
+           << '"';
 }
 QStringList tree(const QString& folder)
 {
     QStringList paths;
-    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories); it.hasNext();)
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
         paths << it.next();
     paths.sort();
     return paths;
@@ -87,14 +63,15 @@ pid_t inChild(const std::function<int()>& body)
         ::_exit(::prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 ? body() : 5);
     return child;
 }
-// Another process holding the settings file in an exclusive transaction; calling the result ends it.
+// Another process holding the settings file in an exclusive transaction; calling the result
+// ends it.
 std::function<bool()> lockedByAnother(const QString& path)
 {
     const pid_t child = inChild([&] {
         sqlite3* db = nullptr;
-        return sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
-                       && sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK
-                   ? ::raise(SIGSTOP) : 3; // stopped, it holds on
+        const bool held = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
+                          && sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == 0;
+        return held ? ::raise(SIGSTOP) : 3; // stopped, it holds on
     });
     int status = 0;
     if (child <= 0 || ::waitpid(child, &status, WUNTRACED) != child || !WIFSTOPPED(status))
@@ -102,13 +79,16 @@ std::function<bool()> lockedByAnother(const QString& path)
     return [child] { return ::kill(child, SIGKILL) == 0 && ::waitpid(child, nullptr, 0) == child; };
 }
 
-// A track's info file that is no info file, or a save the file system or the name refuses.
+// Files may not grow past a few kilobytes: writes fail (EFBIG) as on a full disk.
 rlimit normalLimit{};
 bool limitFileSize()
 {
     const rlimit small{8192, ::getrlimit(RLIMIT_FSIZE, &normalLimit) ? 0 : normalLimit.rlim_max};
     return ::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
 }
+bool unlimitFileSize(const QString&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }
+
+// A track's info file that is no info file, or a save the file system or the name refuses.
 struct Trouble
 {
     const char* name;
@@ -121,7 +101,7 @@ struct BadInput : ::testing::TestWithParam<Trouble>
 {
     void SetUp() override
     {
-        // In a private folder anything escaping the levels shows; "nobody" must reach the tracks.
+        // Anything escaping the levels folder shows in the private folder; "nobody" reaches in.
         ASSERT_TRUE(temp.isValid() && chmodPath(temp.path(), 0755));
         for (const char* name : {"goodtrack", "toytrack"})
             temp.writeFile(u"levels/%1/%1.inf"_s.arg(QLatin1String(name)), toyTrack);
@@ -150,9 +130,13 @@ struct BadInput : ::testing::TestWithParam<Trouble>
 
 const Trouble troubles[] = {
     {.name = "binaryFile", .messageHolds = "not a text file", .loaded = false,
-     .breakIt = [](auto& info) { return writeBytes(info, "\x7f" "ELF" + QByteArray(200, 0) + "\nNAME a"); }},
+     .breakIt = [](auto& info) {
+         return writeBytes(info, "\x7f" "ELF" + QByteArray(200, 0) + "\nNAME a");
+     }},
     {.name = "fiftyMegabytes", .messageHolds = "too large", .loaded = false,
-     .breakIt = [](auto& info) { return writeBytes(info, QByteArray("OBJECT\t1 2\r\n").repeated(1 << 22)); }},
+     .breakIt = [](auto& info) {
+         return writeBytes(info, QByteArray("OBJECT\t1 2\r\n").repeated(1 << 22));
+     }},
     {.name = "folder", .messageHolds = "", .loaded = false, // New must not replace it
      .breakIt = [](auto& info) { return QFile::remove(info) && QDir().mkpath(info + u"/in"_s); }},
     {.name = "unreadable", .messageHolds = "Permission denied", .loaded = false, .asNobody = true,
@@ -167,6 +151,13 @@ const Trouble troubles[] = {
      }, .mendIt = [](auto& info) {
          return chmodPath(QFileInfo(info).path(), 0755) && chmodPath(info, 0644);
      }},
+    // A folder that takes no rename journal is not renamed: its files could not follow safely.
+    {.name = "renameOfAReadOnlyTrackFolder", .messageHolds = "Permission denied", .asNobody = true,
+     .folderName = u"mytrack"_s, .breakIt = [](auto& info) {
+         const QString folder = QFileInfo(info).path();
+         return chmodPath(info, 0666) && chmodPath(folder + u"/.."_s, 0777)
+                && chmodPath(folder, 0555);
+     }, .mendIt = [](auto& info) { return chmodPath(QFileInfo(info).path(), 0755); }},
     // As an unpacked archive may hold it: Save must not write through the link.
     {.name = "infoFileLinkedOutsideTheTrack", .messageHolds = "outside the track folder",
      .breakIt = [](auto& info) {
@@ -182,17 +173,16 @@ const Trouble troubles[] = {
          return QFile::remove(info) && writeBytes(folder + u"/Toytrack.inf"_s, toyTrack)
                 && writeBytes(folder + u"/TOYTRACK.INF"_s, toyTrack);
      }},
-    // Files may not grow past a few kilobytes: writes fail (EFBIG) as on a full disk.
-    {.name = "diskFull", .messageHolds = "File too large", .breakIt = [](auto&) {
-         return limitFileSize();
-     }, .mendIt = [](auto&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }},
+    {.name = "diskFull", .messageHolds = "File too large",
+     .breakIt = [](auto&) { return limitFileSize(); }, .mendIt = unlimitFileSize},
     // The same for a file with a second hard link, which is written in place.
     {.name = "diskFullWritingInPlace", .messageHolds = "File too large", .breakIt = [](auto& info) {
          const QByteArray path = QFile::encodeName(info);
          return ::link(path.constData(), QByteArray(path + ".link").constData()) == 0
                 && limitFileSize();
-     }, .mendIt = [](auto&) { return ::setrlimit(RLIMIT_FSIZE, &normalLimit) == 0; }},
-    {.name = "folderNameWithSeparator", .messageHolds = "Invalid folder name", .folderName = u"a/b"_s},
+     }, .mendIt = unlimitFileSize},
+    {.name = "folderNameWithSeparator", .messageHolds = "Invalid folder name",
+     .folderName = u"a/b"_s},
     {.name = "folderNameDotDot", .messageHolds = "Invalid folder name", .folderName = u".."_s},
     // A dot name would hide the track: it would vanish from the folder list once renamed.
     {.name = "folderNameBeginningWithDot", .messageHolds = "Invalid folder name",
@@ -232,12 +222,12 @@ TEST_P(BadInput, isReportedAndLosesNeitherFileNorEdits)
     EXPECT_TRUE(after.second == before.second || after.second.contains(edited.toLatin1()));
     if (trouble.loaded) { // the edit is kept, and once the cause is mended Save keeps it
         editor.field(u"txtFolder"_s)->setText(u"toytrack"_s);
-        EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
+        EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), noErrors));
         EXPECT_TRUE(TempLevels::readAll(info).contains(edited.toLatin1()));
     }
     // The editor still works: another track loads and saves.
     EXPECT_EQ(editor.pick(good), QString());
-    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), noErrors));
 }
 INSTANTIATE_TEST_SUITE_P(Kinds, BadInput, ::testing::ValuesIn(troubles),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -260,19 +250,18 @@ TEST_F(BadInput, hugeValueNameAndDescription_shownShortened_savedByteForByte)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !editor.prompts.informationTexts.isEmpty(); }));
     EXPECT_TRUE(holds(editor.said(), u"too many to edit here"_s));
     EXPECT_TRUE(child<QLabel>(editor.window.get(), u"lblDesc"_s)->text().size() < 1100);
-    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
-    const auto saved = [&](const char* name) {
-        return TempLevels::readAll(levels + u"/%1/%1.inf"_s.arg(QLatin1String(name)));
-    };
-    EXPECT_TRUE(saved("value").contains(QByteArray("\t" + huge + "\r\n")));
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), noErrors));
+    EXPECT_TRUE(TempLevels::readAll(levels + u"/value/value.inf"_s)
+                    .contains(QByteArray("\t" + huge + "\r\n")));
 
     ASSERT_EQ(editor.pick(levels + u"/name"_s), QString());
     for (const QString& name : {u"txtName"_s, u"txtAuthor"_s}) { // read-only: typing stores nothing
         EXPECT_TRUE(editor.field(name)->isReadOnly());
         QTest::keyClicks(editor.field(name), u"x"_s);
     }
-    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
-    EXPECT_TRUE(saved("name").contains(QByteArray("'" + huge + " by Ann'\r\n")));
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), noErrors));
+    EXPECT_TRUE(TempLevels::readAll(levels + u"/name/name.inf"_s)
+                    .contains(QByteArray("'" + huge + " by Ann'\r\n")));
 
     frmOptions* options = editor.options();
     clickRow(child<QTreeWidget>(options, u"listviewDesc"_s), 0);
@@ -281,24 +270,21 @@ TEST_F(BadInput, hugeValueNameAndDescription_shownShortened_savedByteForByte)
     QTest::keyClicks(text, u"x"_s);
     EXPECT_EQ(editor.press(u"cmdOK"_s, options), QString());
     EXPECT_TRUE(store.read(u"Tarvex Kite2"_s, u"Descriptions"_s, u"MIRRORS"_s).toLatin1() == huge);
-    // The editor still works: another track loads and saves.
-    EXPECT_EQ(editor.pick(good), QString());
-    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s));
+    EXPECT_EQ(editor.pick(good), QString()); // and the editor goes on as before
+    EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), noErrors));
 }
 
-// Folder names as archives made on Windows hold them: Windows-1252 bytes, not UTF-8 ("Caf\xE9").
-// Picked in the browser, where they read as "Café", such a track loads and saves; New works in
-// such a folder; the folder the browser has open is stored at Exit and opened at the next
-// start; and the track is renamed to a name typed in the Folder field. The file system's
-// bytes are what is read, written and kept.
+// Folder names as archives made on Windows hold them: Windows-1252 bytes, not UTF-8 ("Caf\xE9"),
+// the info file in other letter case too. Picked in the browser, where it reads "Café", such a
+// track loads and saves; New works in such a folder, and an interrupted rename of it is finished;
+// the open folder is stored at Exit and opened at the next start; a name typed in the Folder
+// field renames the track. The file system's bytes are what is read, written and kept.
 TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
 {
     const QByteArray at = QFile::encodeName(levels); // the levels folder's own name is ASCII
-    // QDir, which removes the temporary folder, cannot reach names that are not UTF-8.
-    const auto removed = qScopeGuard([&] { std::error_code e; fs::remove_all(at.data(), e); });
     const QByteArray cafe = at + "/Caf\xE9", empty = at + "/Vid\xE9";
     ASSERT_TRUE(::mkdir(cafe.constData(), 0755) == 0 && ::mkdir(empty.constData(), 0755) == 0);
-    ASSERT_TRUE(writeAt(cafe + "/Caf\xE9.inf", toyTrack) && writeAt(cafe + "/Caf\xE9.taz", "3d"));
+    ASSERT_TRUE(writeAt(cafe + "/CAF\xE9.INF", toyTrack) && writeAt(cafe + "/Caf\xE9.taz", "3d"));
     const QString settingsFile = temp.makeFolder(u"config"_s) + u"/settings.sqlite"_s;
     auto store = std::make_unique<settings::SqliteStore>(settingsFile);
     auto editor = std::make_unique<EditorUnderTest>(*store, levels);
@@ -310,30 +296,40 @@ TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
             clickRow(list, row);
         return editor->said();
     };
+    const auto nameAndFolder = [&]() -> QString {
+        return editor->field(u"txtName"_s)->text() + u'|' + editor->field(u"txtFolder"_s)->text();
+    };
     const auto saveButton = [&] {
         return editor->window->findChild<QPushButton*>(u"cmdSave"_s)->isEnabled();
     };
-    // New in the empty folder writes the template under the folder's own bytes.
     EXPECT_EQ(pickRow(u"Vidé"_s), QString());
     EXPECT_TRUE(editor->press(u"cmdNew"_s).isEmpty() && saveButton());
     EXPECT_EQ(bytesIn(empty), QList<QByteArray>{"Vid\xE9.inf"});
+    // Killed after the folder's rename: the journal names the track's files by their bytes.
+    ASSERT_TRUE(writeAt(empty + "/Vid\xE9.taz", "3d"));
+    ASSERT_EQ(edit::RenameJournal(fso::decodeName(empty), editor->rename,
+                                  fso::decodeName("Vid\xE9"), u"Video"_s).error(), std::nullopt);
+    ASSERT_EQ(::rename(empty.constData(), QByteArray(at + "/Video").constData()), 0);
+    editor->prompts.questionAnswers = {true};
+    EXPECT_EQ(editor->pick(levels + u"/Video"_s), u"Finishing the rename of the track 'Vidé' to "
+              u"'Video'\rRenamed selected file types in 'Video'\r\n\r\n"_s + noErrors);
+    EXPECT_TRUE(editor->prompts.questions.value(0).startsWith(u"Renaming the track 'Vidé' to "
+                                                              u"'Video' was interrupted"_s));
+    EXPECT_EQ(bytesIn(at + "/Video"), (QList<QByteArray>{"Video.inf", "Video.taz"}));
     EXPECT_EQ(pickRow(u"Café"_s), QString());
-    EXPECT_EQ(editor->field(u"txtName"_s)->text() + u'|' + editor->field(u"txtFolder"_s)->text(),
-              u"Toy World|Café"_s);
+    EXPECT_EQ(nameAndFolder(), u"Toy World|Café"_s);
     editor->field(u"txtName"_s)->setText(u"Edited"_s);
-    const QString saved = editor->press(u"cmdSave"_s);
-    EXPECT_EQ(saved, u"Saved changes to '%1/Café/Café.inf'\r\n\r\nNo Errors Encountered"_s
-                         .arg(levels));
-    EXPECT_TRUE(readAt(cafe + "/Caf\xE9.inf").contains("\tEdited by Ann\r"));
-    EXPECT_EQ(bytesIn(cafe), (QList<QByteArray>{"Caf\xE9.inf", "Caf\xE9.taz"}));
+    EXPECT_EQ(editor->press(u"cmdSave"_s),
+              u"Saved changes to '%1/Café/CAFé.INF'\r\n\r\n"_s.arg(levels) + noErrors);
+    EXPECT_TRUE(readAt(cafe + "/CAF\xE9.INF").contains("\tEdited by Ann\r"));
+    EXPECT_EQ(bytesIn(cafe), (QList<QByteArray>{"CAF\xE9.INF", "Caf\xE9.taz"}));
     // Saving opened the track's folder in the browser: Exit keeps it, the next start opens it.
     editor->press(u"cmdExit"_s);
     editor.reset();
     store = std::make_unique<settings::SqliteStore>(settingsFile);
     const QString stored = store->read(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s);
     editor = std::make_unique<EditorUnderTest>(*store, stored);
-    EXPECT_EQ(editor->field(u"txtName"_s)->text() + u'|' + editor->field(u"txtFolder"_s)->text(),
-              u"Edited|Café"_s);
+    EXPECT_EQ(nameAndFolder(), u"Edited|Café"_s);
     EXPECT_TRUE(saveButton());
     // Typed in the Folder field, even a name that reads the same gives the track that name.
     retype(editor->field(u"txtFolder"_s), u"Caf"_s);
@@ -344,7 +340,7 @@ TEST_F(BadInput, folderNamesNotInUtf8_openLoadSaveNewAreRememberedAndRename)
     EXPECT_TRUE(::access(cafe.constData(), F_OK) != 0 && readAt(renamed + "/Caf\xC3\xA9.inf")
                                                              .contains("\tEdited by Ann\r"));
     EXPECT_EQ(editor->pick(good), QString()); // and the editor goes on as before
-    EXPECT_TRUE(holds(editor->press(u"cmdSave"_s), u"No Errors Encountered"_s));
+    EXPECT_TRUE(holds(editor->press(u"cmdSave"_s), noErrors));
 }
 
 // Two processes save the track over and over, each its own version: every read finds one whole.
@@ -411,14 +407,13 @@ TEST_F(BadInput, renameKilledAtAnyPoint_isFinishedWhenOpened_noFileLost)
     const QByteArray savedInfo = TempLevels::readAll(folder(1) + u"/trackB.inf"_s);
     // What is wrong with the track under names[at]: files missing or changed, or left over.
     const auto problems = [&](int at) {
-        QStringList wrong = TempLevels::entries(levels);
+        QStringList wrong = TempLevels::entries(levels), left = TempLevels::entries(folder(at));
         wrong.removeAll(u"goodtrack"_s), wrong.removeAll(u"toytrack"_s), wrong.removeAll(names[at]);
-        QStringList left = TempLevels::entries(folder(at));
         for (const QString& extension : std::as_const(rename.trackExts)) {
             const QString file = names[at] + u'.' + extension;
-            const QByteArray bytes = TempLevels::readAll(folder(at) + u'/' + file);
-            if (!left.removeOne(file) || bytes != (extension == u"inf"_s ? savedInfo
-                                                                         : extension.toLatin1()))
+            if (!left.removeOne(file) || TempLevels::readAll(folder(at) + u'/' + file)
+                                             != (extension == u"inf"_s ? savedInfo
+                                                                       : extension.toLatin1()))
                 wrong << u"lost: "_s + file;
         }
         return wrong + left;
@@ -427,14 +422,13 @@ TEST_F(BadInput, renameKilledAtAnyPoint_isFinishedWhenOpened_noFileLost)
 
     EditorUnderTest editor(store, levels);
     editor.rename = rename;
-    std::map<std::string, int> landed;
-    int leftovers = 0, losses = 0;
+    int landed[3] = {}, leftovers = 0, losses = 0;
     for (int round = 0, at = 1; round < rounds; ++round, at = 1 - at) {
         SCOPED_TRACE(round);
         // The kill comes at a random moment from the making of the journal to the save's end.
         const int watch = ::inotify_init1(IN_CLOEXEC);
-        const QByteArray watched = QFile::encodeName(folder(at));
-        ASSERT_GE(::inotify_add_watch(watch, watched.constData(), IN_CREATE), 0);
+        ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(folder(at)).constData(), IN_CREATE),
+                  0);
         const pid_t child = inChild([&] { return save(at) ? 0 : 4; });
         ASSERT_GT(child, 0);
         for (bool begun = false; !begun;) {
@@ -459,27 +453,20 @@ TEST_F(BadInput, renameKilledAtAnyPoint_isFinishedWhenOpened_noFileLost)
         const bool moved = !QFileInfo::exists(folder(at));
         const QString now = folder(moved ? 1 - at : at);
         const QByteArray journal = TempLevels::readAll(now + u"/.kite-rename-journal"_s);
-        int renamed = 0;
-        for (const QString& name : TempLevels::entries(now))
-            renamed += name.startsWith(names[1 - at] + u'.');
-        const bool whole = journal.endsWith("\nend\n");
-        const char* where = !moved ? (whole ? "journal written, folder not renamed"
-                                            : "journal being written")
-                            : journal.isEmpty()   ? "rename done"
-                            : renamed == 0        ? "folder renamed, no file yet"
-                            : renamed < fileCount ? "folder renamed, part of the files"
-                                                  : "every file renamed, journal not removed";
-        ++landed[where];
-        const bool unfinished = moved ? !journal.isEmpty() && renamed < fileCount : whole;
-
+        const int renamed = int(TempLevels::entries(now).filter(names[1 - at] + u'.').size());
+        const bool unfinished = moved ? !journal.isEmpty() && renamed < fileCount
+                                      : journal.endsWith("\nend\n"); // written whole
+        const std::string where = !moved ? "folder not renamed" : !unfinished ? "all renamed"
+                                  : "folder and " + std::to_string(renamed) + " files renamed";
+        ++landed[!moved ? 0 : unfinished ? 1 : 2];
         editor.prompts.questionAnswers = {true};
         const QString said = editor.pick(now);
         EXPECT_EQ(editor.prompts.questions.size(), unfinished ? 1 : 0) << where;
-        EXPECT_TRUE(!unfinished || holds(said, u"No Errors Encountered"_s)) << where;
+        EXPECT_TRUE(!unfinished || holds(said, noErrors)) << where;
         editor.prompts.questions.clear();
         if (!QFileInfo::exists(folder(1 - at))) { // nothing was renamed: the user saves again
             editor.field(u"txtFolder"_s)->setText(names[1 - at]);
-            EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), u"No Errors Encountered"_s)) << where;
+            EXPECT_TRUE(holds(editor.press(u"cmdSave"_s), noErrors)) << where;
         }
         const QStringList wrong = problems(1 - at);
         EXPECT_EQ(wrong, QStringList()) << where;
@@ -487,44 +474,63 @@ TEST_F(BadInput, renameKilledAtAnyPoint_isFinishedWhenOpened_noFileLost)
             ++(problem.startsWith(u"lost: "_s) ? losses : leftovers);
         EXPECT_TRUE(editor.window->findChild<QPushButton*>(u"cmdSave"_s)->isEnabled()) << where;
     }
-    std::string tally;
-    for (const auto& [where, count] : landed)
-        tally += "; " + where + ": " + std::to_string(count);
-    std::printf("kill test: %d rounds of a %d-file rename%s; leftovers: %d; files lost: %d\n",
-                rounds, fileCount, tally.c_str(), leftovers, losses);
+    std::printf("kill test: %d rounds of a %d-file rename; killed before the folder's rename %d, "
+                "after it %d, after the last file's %d; leftovers: %d; files lost: %d\n", rounds,
+                fileCount, landed[0], landed[1], landed[2], leftovers, losses);
 }
 
-// A damaged file, and files whose settings table no write could go into: a table without the
-// unique key, or a view of that name.
-TEST_F(BadInput, damagedOrUnwritableSettings_areKeptAsideAndTheEditorStartsFresh)
+// Damaged files, another program's, and settings tables no write could go into (no unique key
+// for a write to update, one on other columns, a row id that is not seq, a view): each is kept
+// aside byte for byte under a name that says which and that the notice gives, and a fresh file
+// takes new settings and keeps them for the next run.
+TEST_F(BadInput, damagedOrForeignSettings_areKeptAsideAndTheEditorStartsFresh)
 {
-    const char* const kinds[] = {
-        nullptr, "DROP TABLE settings; CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, "
-                 "section, key, value)",
-        "ALTER TABLE settings RENAME TO t; CREATE VIEW settings AS SELECT * FROM t"};
-    for (const char* sql : kinds) {
-        SCOPED_TRACE(sql ? sql : "damaged");
+    const QByteArray header("SQLite format 3\0", 16);
+    const char* const redo = "DROP TABLE settings; CREATE TABLE settings ";
+    const QString corrupt = u"corrupt"_s, unrecognised = u"unrecognised"_s;
+    // The file made by `sql` after an earlier run, then `bytes` written at `at` (-1: alone).
+    const struct { const char* name; QByteArray sql, bytes; qint64 at; QString kept; } kinds[] = {
+        {"text", {}, "[Renaming]\r\nExtentions=w\r\n", -1, corrupt},
+        {"damaged", {}, header + QByteArray(8176, '\xa5'), -1, corrupt},
+        {"torn", "CREATE TABLE t AS SELECT zeroblob(9e3)", QByteArray(9, 'x'), 4096, corrupt},
+        {"foreign", redo + QByteArray("(name, data)"), {}, 0, unrecognised},
+        {"noUniqueKey", redo + QByteArray("(seq INTEGER PRIMARY KEY, app, section, key, value)"),
+         {}, 0, unrecognised},
+        {"keyOnTwoColumns", redo + QByteArray("(seq INTEGER PRIMARY KEY, app, section, key, "
+                                              "value, UNIQUE (app, key))"), {}, 0, unrecognised},
+        {"seqNotTheRowId", redo + QByteArray("(seq INTEGER NOT NULL, app, section, key, value, "
+                                             "UNIQUE (app, section, key))"), {}, 0, unrecognised},
+        {"view", "ALTER TABLE settings RENAME TO t; CREATE VIEW Settings AS SELECT * FROM t", {},
+         0, unrecognised},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
         const QString path = earlierSettings(), folder = QFileInfo(path).path();
         sqlite3* db = nullptr;
-        ASSERT_TRUE(sql ? sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
-                              && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK
-                        : writeBytes(path, QByteArray("SQLite format 3\0", 16)
-                                               + QByteArray(8176, '\xa5')));
+        ASSERT_TRUE(kind.sql.isEmpty()
+                    || (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
+                        && sqlite3_exec(db, kind.sql.constData(), nullptr, nullptr, nullptr) == 0));
         sqlite3_close(db);
+        QFile file(path);
+        ASSERT_TRUE(file.open(kind.at < 0 ? QIODevice::WriteOnly : QIODevice::ReadWrite)
+                    && file.seek(qMax(kind.at, 0)) && file.write(kind.bytes) == kind.bytes.size());
+        file.close();
         const QByteArray bad = TempLevels::readAll(path);
         settings::SqliteStore store(path);
         EditorUnderTest editor(store, levels);
-        // The bad bytes are kept, under the name the notice gives.
-        const QStringList kept = QDir(folder).entryList({u"settings.sqlite.*[^l]"_s}); // no journal
+        const QStringList kept =
+            QDir(folder).entryList({u"settings.sqlite.%1-*[^l]"_s.arg(kind.kept)}); // no journal
         ASSERT_EQ(kept.size(), 1) << TempLevels::entries(folder).join(u", "_s).toStdString();
         EXPECT_TRUE(holds(store.recoveryNotice(), folder + u'/' + kept.first()));
         EXPECT_EQ(TempLevels::readAll(folder + u'/' + kept.first()), bad);
-        // The fresh file takes new settings and keeps them for the next run.
         editor.prompts.inputAnswers = {u"mine"_s};
         editor.press(u"cmdAddRename"_s, editor.options());
         EXPECT_EQ(editor.press(u"cmdOK"_s, editor.options()), QString());
-        EXPECT_TRUE(stored(path, u"Renaming"_s, u"Extentions"_s).endsWith(u";mine"_s));
         editor.window.reset();
+        const settings::SqliteStore next(path);
+        EXPECT_TRUE(next.recoveryNotice().isEmpty()) << next.recoveryNotice().toStdString();
+        EXPECT_TRUE(next.read(u"Tarvex Kite"_s, u"Renaming"_s, u"Extentions"_s)
+                        .endsWith(u";mine"_s));
         ASSERT_TRUE(QDir(folder).removeRecursively());
     }
 }
@@ -554,6 +560,7 @@ TEST_F(BadInput, lockedSettings_okSaysSoAndNeverSavesOverWhatItCouldNotRead)
 TEST_F(BadInput, readOnlySettings_areReadAndOkSaysWhyItCannotSave)
 {
     const QString path = earlierSettings(), folder = QFileInfo(path).path();
+    const QByteArray before = TempLevels::readAll(path);
     const auto writable = qScopeGuard([&] { chmodPath(folder, 0755); });
     ASSERT_TRUE(chmodPath(path, 0444) && chmodPath(folder, 0555));
     const AsOrdinaryUser user;
@@ -566,6 +573,9 @@ TEST_F(BadInput, readOnlySettings_areReadAndOkSaysWhyItCannotSave)
     editor.press(u"cmdDefaults"_s, editor.options());
     EXPECT_TRUE(holds(editor.press(u"cmdOK"_s, editor.options()), u"read-only"_s));
     editor.window->close(); // storing the folder at shutdown fails quietly
+    EXPECT_TRUE(store.recoveryNotice().isEmpty()) << store.recoveryNotice().toStdString();
+    EXPECT_EQ(TempLevels::entries(folder), QStringList{u"settings.sqlite"_s}) << "set aside";
+    EXPECT_EQ(TempLevels::readAll(path), before);
 }
 
 } // namespace

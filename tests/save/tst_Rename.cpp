@@ -52,35 +52,19 @@ TEST(RenameSettings, load_storesDefaultsOnFirstRun_andFlagsNormalisedToZeroOrOne
     }
 }
 
-// After Delete, Defaults puts back the default list unstored and rereads type and box.
-TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults_deleteTakesTheChosenRow)
+// The stored list splits at every semicolon; an empty one gives the defaults. Delete of no row
+// removes nothing. (Delete and Defaults through the dialog: tst_frmOptions.)
+TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults)
 {
-    const std::tuple<QString, int, QStringList> cases[] = {
-        {u"inf;;w"_s, 3, {u"inf"_s, QString(), u"w"_s}}, // no such row: nothing goes
-        {u"inf;;w"_s, -1, {u"inf"_s, QString(), u"w"_s}},
-        {u"inf;TAZ;w;taz"_s, 3, {u"inf"_s, u"TAZ"_s, u"w"_s}}, // not the first that matches
-        {u"inf;taz;w;TAZ"_s, 1, {u"inf"_s, u"w"_s, u"TAZ"_s}},
-        {u""_s, 0, defaults.mid(1)},
-    };
-    for (const auto& [list, deleted, after] : cases) {
-        SCOPED_TRACE(list.toStdString() + " less row " + std::to_string(deleted));
+    for (const auto& [list, exts] : {std::pair(u"inf;;w"_s, QStringList{u"inf"_s, {}, u"w"_s}),
+                                     {u"inf;TAZ;w;taz"_s, {u"inf"_s, u"TAZ"_s, u"w"_s, u"taz"_s}},
+                                     {u""_s, defaults}}) {
         Dialog run;
         run.put(u"Extentions"_s, list);
         run.load();
-        run.rename.removeRenameExt(run, deleted);
-        EXPECT_EQ(run.rename.trackExts, after);
-        EXPECT_EQ(run.rows, after);
-        const QString stored = list.isEmpty() ? defaults.join(u';') : list;
-        EXPECT_EQ(run.stored(u"Extentions"_s), stored);
-        for (const QString& key : flagKeys)
-            run.put(key, u"0"_s);
-        run.rename.addRenameExt(run, u"zip"_s); // unconfirmed changes on the page
-        run.selectRenameType(1);
-        run.setAutoTempChecked(true);
-        run.load(true);
-        EXPECT_TRUE(run.rename.trackExts == defaults && run.rows == defaults);
-        EXPECT_EQ(run.stored(u"Extentions"_s), stored);
-        EXPECT_EQ(run.choices(), QList<int>(4, 0));
+        for (const int outOfRange : {-1, int(exts.size())})
+            run.rename.removeRenameExt(run, outOfRange);
+        EXPECT_TRUE(run.rename.trackExts == exts && run.rows == exts) << list.toStdString();
     }
 }
 

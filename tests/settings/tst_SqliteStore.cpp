@@ -1,4 +1,4 @@
-// The settings store: order, case, persistence, writers at once or killed, bad or locked files.
+// The settings store: order, case, persistence, writers at once or killed, foreign files.
 #include "settings/SqliteStore.h"
 #include "support/TempTrack.h"
 
@@ -10,12 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <grp.h>
 #include <signal.h>
 
 #include <cstdio>
-#include <functional>
-#include <tuple>
 
 using namespace settings;
 using namespace Qt::StringLiterals;
@@ -89,123 +86,42 @@ TEST(Store, replaceSection_givesThePairsInTheirOrder_whateverTheSectionHeld)
     }
 }
 
-// A text file, a damaged database, another program's database, or a settings table that no
-// write could go into, at the settings path is moved aside under a name that says so, the
-// user is told, and a fresh store keeps new values for the next run.
-TEST(SqliteStore, damagedOrForeignFile_isMovedAside_freshStoreUsed_userTold)
-{
-    const std::tuple<const char*, const char*, QByteArray, qint64, const char*> cases[] = {
-        {"text", nullptr, "[Renaming]\r\nExtentions=w\r\n", 0, "*.corrupt-*"},
-        {"torn", "CREATE TABLE t AS SELECT zeroblob(9e3)", QByteArray(9, 'x'), 4096, "*.corrupt-*"},
-        {"foreign", "CREATE TABLE settings (name, data)", {}, 0, "*.unrecognised-*"},
-        // The right column names, but every write would fail: no unique key for a write to
-        // update, a key on other columns, a row id that is not seq, or no table at all.
-        {"noUniqueKey", "CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, section, key, "
-                        "value)", {}, 0, "*.unrecognised-*"},
-        {"keyOnTwoColumns", "CREATE TABLE settings (seq INTEGER PRIMARY KEY, app, section, key, "
-                            "value, UNIQUE (app, key))", {}, 0, "*.unrecognised-*"},
-        {"seqNotTheRowId", "CREATE TABLE settings (seq INTEGER NOT NULL, app, section, key, "
-                           "value, UNIQUE (app, section, key))", {}, 0, "*.unrecognised-*"},
-        {"view", "CREATE TABLE t (seq INTEGER PRIMARY KEY, app, section, key, value, "
-                 "UNIQUE (app, section, key)); CREATE VIEW Settings AS SELECT * FROM t",
-         {}, 0, "*.unrecognised-*"},
-    };
-    for (const auto& [name, sql, bytes, at, glob] : cases) {
-        SCOPED_TRACE(name);
-        TempLevels dir;
-        const QString path = dir.path() + u"/settings.sqlite"_s;
-        sqlite3* db = nullptr;
-        ASSERT_TRUE(!sql || (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
-                             && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK));
-        sqlite3_close(db);
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(at)
-                    && file.write(bytes) == bytes.size() && file.flush());
-        const QByteArray original = TempLevels::readAll(path);
-        {
-            SqliteStore store(path);
-            const QStringList aside = QDir(dir.path()).entryList({QLatin1String(glob)});
-            ASSERT_EQ(aside.size(), 1) << TempLevels::entries(dir.path()).join(u' ').toStdString();
-            EXPECT_EQ(TempLevels::readAll(dir.path() + u'/' + aside.first()), original);
-            EXPECT_TRUE(store.recoveryNotice().contains(aside.first()));
-            ASSERT_TRUE(store.write(app, cur, folder, u"/levels/a"_s));
-        }
-        SqliteStore again(path);
-        EXPECT_TRUE(again.recoveryNotice().isEmpty()) << again.recoveryNotice().toStdString();
-        EXPECT_EQ(again.read(app, cur, folder), u"/levels/a"_s) << "lost on reopening";
-    }
-}
-
-TEST(SqliteStore, lockedByAnotherProgram_writesFailClearly)
-{
-    TempLevels dir;
-    const QString path = dir.path() + u"/settings.sqlite"_s;
-    ASSERT_TRUE(SqliteStore(path).write(app, cur, folder, u"/a"_s));
-    sqlite3* holder = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &holder), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    SqliteStore store(path, 100);
-    EXPECT_TRUE(store.recoveryNotice().isEmpty()) << "a locked store is not damaged";
-    EXPECT_FALSE(store.write(app, cur, folder, u"/b"_s));
-    EXPECT_TRUE(store.lastError().contains(u"in use by another program"_s))
-        << store.lastError().toStdString();
-    sqlite3_close(holder);
-}
-
-// Runs `work` in a forked child, whose checks print there; it exits 1 when any failed.
-pid_t inChild(const std::function<void()>& work)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        work();
-        std::fflush(nullptr);
-        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    return pid;
-}
-
-int exitCode(pid_t pid) // -1 when killed
-{
-    int status = 0;
-    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-constexpr int batchSize = 100, rounds = 150;
-
-// Each round writes "Shared"/<tag><round>, then "Batch <tag>" as a whole generation of keys.
-void writeRounds(const QString& path, const QString& tag, int count)
-{
-    // What is proved is that every write lands whole, not how fast: on a loaded machine a
-    // writer may wait longer than the editor's own timeout for the other two.
-    SqliteStore store(path, 120'000);
-    for (int round = 0; round < count; ++round) {
-        const QString key = tag + QString::number(round);
-        KeyValueList batch;
-        for (int i = 0; i < batchSize; ++i)
-            batch.append({u"K%1"_s.arg(i), u"%1 %2"_s.arg(round).arg(QString(100, u'd'))});
-        ASSERT_TRUE(store.write(app, u"Shared"_s, key, key + u"-value"_s)
-                    && store.replaceSection(app, u"Batch "_s + tag, batch))
-            << store.lastError().toStdString() << store.recoveryNotice().toStdString();
-    }
-}
-
-// Three processes create the store and write at once. The third goes on until killed.
+// Three processes create the store and write at once, each round a key of "Shared" and then a
+// whole generation of "Batch <tag>"; the third goes on until killed. What is proved is that every
+// write lands whole, not how fast: a writer may wait longer for the others than the editor would.
 TEST(SqliteStore, processesWritingAtOnce_allSucceed_aKilledOneLeavesStoreConsistent)
 {
+    constexpr int batchSize = 100, rounds = 150;
     TempLevels dir;
     const QString path = dir.path() + u"/settings.sqlite"_s;
     const QString tags[3] = {u"a"_s, u"b"_s, u"killed"_s};
     int go[2];
     ASSERT_EQ(::pipe(go), 0);
     pid_t children[3];
-    for (int c = 0; c < 3; ++c)
-        children[c] = inChild([&] {
-            char byte;
-            ::close(go[1]);
-            ASSERT_EQ(::read(go[0], &byte, 1), 0); // all start when the pipe closes
-            writeRounds(path, tags[c], c < 2 ? rounds : 1 << 30);
-        });
+    for (int c = 0; c < 3; ++c) {
+        if ((children[c] = ::fork()) != 0)
+            continue;
+        char byte;
+        ::close(go[1]);
+        bool written = ::read(go[0], &byte, 1) == 0; // all start when the pipe closes
+        SqliteStore store(path, 120'000);
+        for (int round = 0; written && round < (c < 2 ? rounds : 1 << 30); ++round) {
+            const QString key = tags[c] + QString::number(round);
+            KeyValueList batch;
+            for (int i = 0; i < batchSize; ++i)
+                batch.append({u"K%1"_s.arg(i), u"%1 %2"_s.arg(round).arg(QString(100, u'd'))});
+            written = store.write(app, u"Shared"_s, key, key + u"-value"_s)
+                      && store.replaceSection(app, u"Batch "_s + tags[c], batch);
+        }
+        if (!written)
+            std::fprintf(stderr, "%s\n", qPrintable(store.lastError() + store.recoveryNotice()));
+        ::_exit(written ? 0 : 1);
+    }
     ::close(go[1]);
+    const auto exitCode = [](pid_t pid) { // -1 when killed
+        int status = 0;
+        return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
     EXPECT_EQ(exitCode(children[0]), 0);
     EXPECT_EQ(exitCode(children[1]), 0);
     ::kill(children[2], SIGKILL);
@@ -230,29 +146,6 @@ TEST(SqliteStore, processesWritingAtOnce_allSucceed_aKilledOneLeavesStoreConsist
         for (int i = 0; i < batchSize; ++i)
             EXPECT_EQ(batch.at(i), (QPair{u"K%1"_s.arg(i), batch.first().second}));
     }
-}
-
-TEST(SqliteStore, readOnlyStore_readsWork_writesFailClearly)
-{
-    TempLevels dir;
-    const QString path = dir.path() + u"/settings.sqlite"_s;
-    ASSERT_TRUE(SqliteStore(path).write(app, cur, folder, u"/levels/kept"_s));
-    for (const QString& file : {path, dir.path()})
-        ::chmod(QFile::encodeName(file).constData(), file == path ? 0444 : 0555);
-    const int code = exitCode(inChild([&] {
-        // Root ignores file modes: read-only is only read-only to someone else.
-        ASSERT_TRUE(::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0
-                                         && ::setuid(65534) == 0));
-        SqliteStore store(path);
-        EXPECT_TRUE(store.recoveryNotice().isEmpty()) << store.recoveryNotice().toStdString();
-        EXPECT_FALSE(store.replaceSection(app, cur, {}) || store.deleteSection(app, cur));
-        EXPECT_FALSE(store.write(app, cur, folder, u"/other"_s));
-        EXPECT_TRUE(store.lastError().contains(u"read-only"_s)) << store.lastError().toStdString();
-        EXPECT_EQ(store.read(app, cur, folder), u"/levels/kept"_s);
-    }));
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(TempLevels::entries(dir.path()), QStringList{u"settings.sqlite"_s}) << "moved aside";
 }
 
 } // namespace

@@ -4,7 +4,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include <dirent.h>
+
 TempLevels::TempLevels() = default;
+
+TempLevels::~TempLevels()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(path()).toStdString(), ignored);
+}
 
 QString TempLevels::makeFolder(const QString& name) const
 {
@@ -54,4 +66,30 @@ QByteArray crlfLines(const QStringList& lines)
     for (const QString& line : lines)
         out += line.toLatin1() + "\r\n";
     return out;
+}
+
+bool writeAt(const QByteArray& path, const QByteArray& bytes)
+{
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    return bool(out.write(bytes.constData(), bytes.size()));
+}
+
+QByteArray readAt(const QByteArray& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+}
+
+QList<QByteArray> bytesIn(const QByteArray& folder)
+{
+    QList<QByteArray> names;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (qstrcmp(entry->d_name, ".") && qstrcmp(entry->d_name, ".."))
+                names << entry->d_name;
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

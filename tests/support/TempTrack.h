@@ -2,16 +2,19 @@
 #define KITE_TESTS_TEMPTRACK_H
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 // A throw-away levels folder for tests: track folders and files are made inside it and
-// everything is removed when it goes out of scope.
+// everything is removed when it goes out of scope, names that are not UTF-8 too.
 class TempLevels
 {
 public:
     TempLevels();
+    ~TempLevels();
+    TempLevels(const TempLevels&) = delete;
     bool isValid() const { return m_dir.isValid(); }
     QString path() const { return m_dir.path(); }
     // <levels>/<name>, created with its parents.
@@ -30,5 +33,11 @@ private:
 
 // Joins lines with CR LF after every one, as the editor writes files.
 QByteArray crlfLines(const QStringList& lines);
+
+// Files and listings by the file system's bytes: QFile and QDir cannot reach a name that is
+// not UTF-8 ("Caf\xE9", as archives made on Windows hold it).
+bool writeAt(const QByteArray& path, const QByteArray& bytes);
+QByteArray readAt(const QByteArray& path);
+QList<QByteArray> bytesIn(const QByteArray& folder); // sorted, without "." and ".."
 
 #endif
