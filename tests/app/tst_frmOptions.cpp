@@ -44,11 +44,12 @@ protected:
     QWidget* w(const char* name) const { return child(dialog.get(), QLatin1String(name)); }
     void click(const char* name) const { QTest::mouseClick(w(name), Qt::LeftButton); }
     QString field(const char* name) const { return w(name)->property("text").toString(); }
+    QString fields() const { return field("txtLabel") + u'|' + field("txtDesc"); }
+    bool checked(const char* name) const { return w(name)->property("checked").toBool(); }
     QTreeWidget* list() const { return child<QTreeWidget>(dialog.get(), u"listviewDesc"_s); }
     QListWidget* extList() const { return child<QListWidget>(dialog.get(), u"lstExts"_s); }
     QString rows() const { return columnTexts(list()).join(u' '); }
     QString exts() const { return columnTexts(extList()).join(u';'); }
-    bool tempChecked() const { return w("chkAutoEditRename")->property("checked").toBool(); }
     QString labels() const // the descriptions in use, in their order
     {
         QStringList labels;
@@ -86,7 +87,7 @@ TEST_F(FrmOptionsTest, addTwice_takesTheSmallestFreeNumbersIgnoringCase)
         click("cmdAddDesc");
         const QString all = QString(existing + u' ' + added).trimmed();
         EXPECT_EQ(rows() + u'|' + labels(), all + u'|' + all);
-        EXPECT_EQ(field("txtLabel") + field("txtDesc"), added.right(4));
+        EXPECT_EQ(fields(), added.right(4) + u'|');
         EXPECT_EQ(saved(), existing); // nothing is saved before OK
     }
 }
@@ -94,9 +95,9 @@ TEST_F(FrmOptionsTest, addTwice_takesTheSmallestFreeNumbersIgnoringCase)
 TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
 {
     // Loading selects the first row and the fields show it: they edit the entry they show.
-    EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FARCLIP|farclip text"_s);
+    EXPECT_EQ(fields(), u"FARCLIP|farclip text"_s);
     clickRow(list(), 1);
-    EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FOGCOLOR|fogcolor text"_s);
+    EXPECT_EQ(fields(), u"FOGCOLOR|fogcolor text"_s);
     // A label that is empty or another's, whatever its case, turns red; the entry stays.
     for (const QString& typed : {QString(), u"name"_s, u"FarClip"_s}) {
         retype(w("txtLabel"), typed);
@@ -114,11 +115,11 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
               u"fogcolor text!?<none>FARCLIP FOGCOLOR NAME"_s);
     clickRow(list(), 0);
     click("cmdDel"); // the first: the following row is selected, and shown
-    EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"Haze|fogcolor text!?"_s);
+    EXPECT_EQ(fields(), u"Haze|fogcolor text!?"_s);
     click("cmdDel");
     EXPECT_EQ(rows() + u'|' + labels(), u"NAME|NAME"_s);
     click("cmdDel"); // the last: none is selected after it, and the fields are empty
-    EXPECT_EQ(field("txtLabel") + field("txtDesc"), QString());
+    EXPECT_EQ(fields(), u"|"_s);
     click("cmdDel");
     EXPECT_EQ(rows() + labels(), QString());
     click("cmdAddDesc");
@@ -206,9 +207,9 @@ TEST_F(FrmOptionsTest, closeBox_hidesWithoutSaving_andReopensAsItWasLeft)
     EXPECT_EQ(store.read(kite2, descs, u"FOGCOLOR"_s) + renaming("Auto Temp Edit File"),
               u"fogcolor text1"_s);
     dialog->show();
-    EXPECT_TRUE(w("frames1")->isVisible() && w("frames0")->isHidden() && !tempChecked()
-                && extList()->currentRow() == 3);
-    EXPECT_EQ(field("txtLabel") + u'|' + field("txtDesc"), u"FOGCOLOR|fogcolor text?"_s);
+    EXPECT_TRUE(w("frames1")->isVisible() && w("frames0")->isHidden()
+                && !checked("chkAutoEditRename") && extList()->currentRow() == 3);
+    EXPECT_EQ(fields(), u"FOGCOLOR|fogcolor text?"_s);
 }
 
 // A label or description longer than a field holds (32,767 characters): its row shows its
@@ -251,8 +252,20 @@ TEST_F(FrmOptionsTest, longTexts_shownShortened_neverCutByTyping_savedWhole)
                 && store.read(kite2, descs, u"NAME!"_s) == fitting + u'!');
 }
 
+// The stored choices show when the page is first opened, and OK keeps them. Extensions take
+// effect at once, the type and the check box on OK; an emptied list comes back as the defaults.
 TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBackAsDefaults)
 {
+    for (int stored = 0; stored < 4; ++stored) {
+        const QString type = QString::number(stored & 1), temp = QString::number(stored >> 1);
+        store.write(kite, u"Renaming"_s, u"Rename Type"_s, type);
+        store.write(kite, u"Renaming"_s, u"Auto Temp Edit File"_s, temp);
+        restart();
+        EXPECT_EQ(QString::number(!checked("renameType0")) + QString::number(checked(
+                      "chkAutoEditRename")), type + temp);
+        click("cmdOK");
+        EXPECT_EQ(renaming("Rename Type") + renaming("Auto Temp Edit File"), type + temp);
+    }
     store.write(kite, u"Renaming"_s, u"Extentions"_s, u"taz;inf;TAZ"_s);
     store.write(kite, u"Renaming"_s, u"Rename Type"_s, u"0"_s);
     restart();
@@ -278,7 +291,7 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
     dialog->show();
     click("chkAutoEditRename");
     click("cmdDefaultsRename"); // the default list, and the stored choices again
-    EXPECT_EQ(exts() + QString::number(tempChecked()), defaultExts + u'0');
+    EXPECT_EQ(exts() + QString::number(checked("chkAutoEditRename")), defaultExts + u'0');
     while (extList()->count() > 0) {
         clickRow(extList(), 0);
         click("cmdDelRename");
@@ -321,17 +334,3 @@ TEST_F(FrmOptionsTest, pageButtons_tabReachesBoth_spaceOrEnterShowsItsPage)
 }
 
 } // namespace
-
-TEST_F(FrmOptionsTest, storedRenameChoices_areShownWhenFirstOpened_andKeptByOk)
-{
-    for (const auto& [type, temp] : {std::pair(u"0"_s, u"0"_s), std::pair(u"1"_s, u"0"_s),
-                                     std::pair(u"0"_s, u"1"_s), std::pair(u"1"_s, u"1"_s)}) {
-        store.write(kite, u"Renaming"_s, u"Rename Type"_s, type);
-        store.write(kite, u"Renaming"_s, u"Auto Temp Edit File"_s, temp);
-        restart();
-        const bool typeZero = w("renameType0")->property("checked").toBool();
-        EXPECT_EQ(QString::number(typeZero ? 0 : 1) + QString::number(tempChecked()), type + temp);
-        click("cmdOK");
-        EXPECT_EQ(renaming("Rename Type") + renaming("Auto Temp Edit File"), type + temp);
-    }
-}

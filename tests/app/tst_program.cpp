@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -80,32 +81,46 @@ TEST(CommandLineTest, trackNamedInBytesThatAreNotUtf8_isFoundByItsBytes)
         << problem.toStdString();
 }
 
-// A message naming a long path shows all of it: the text wraps within the box.
-TEST(QtPromptsTest, longPaths_wrapWithinTheMessageBox)
+// The real message boxes, answered as a user would: each shows its whole text under the
+// program's name, a long path wrapped within the box; Retry is true, Escape is Cancel.
+TEST(QtPromptsTest, realMessageBoxes_showTheWholeTextWrapped_escapeCancels)
 {
     const QString folder = QDir::tempPath() + u"/levels/"_s + QString(250, u'n') + u"/"_s
         + QString(60, u'x');
     const QString save = u"Saved changes to '"_s + folder + u"/x.inf'\rRenamed folder 'a' to 'b'"
                          u"\r\n\r\nNo Errors Encountered"_s;
     const QString access = u"Error accessing "_s + folder + u"\r\rError 2\rNo such file"_s;
-    for (const QString& message : {save, access}) {
+    const QString question = u"Save changes to '/t/t.inf'?"_s, changed = u"'/t/t.inf' changed"_s;
+    QtPrompts real;
+    const struct { QString text, buttons; std::function<int()> ask; int answer; } cases[]{
+        {save, u"OK"_s, [&] { real.information(nullptr, save); return 0; }, 0},
+        {access, u"Cancel,Retry"_s, [&] { return int(real.retryOrCancel(nullptr, access)); }, 1},
+        {question, u"&Discard,&Save,Cancel"_s,
+         [&] { return int(real.saveDiscardOrCancel(nullptr, question)); },
+         int(Prompts::SaveChoice::Cancel)},
+        {changed, u"&Overwrite,Cancel"_s,
+         [&] { return int(real.overwriteOrCancel(nullptr, changed)); }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.buttons.toStdString());
         QString shown;
         int widest = 0, room = 0, height = 0, laidOut = 0;
-        QTimer poll; // looks for the box once it is open, measures it and closes it
+        QTimer poll; // looks for the box once it is open, measures it and answers it
         poll.setInterval(10);
         QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-            QMessageBox* box = nullptr;
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (qobject_cast<QMessageBox*>(top) && top->isVisible())
-                    box = qobject_cast<QMessageBox*>(top);
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
             poll.stop();
             auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
-            shown = label->text();
+            QStringList buttons;
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            buttons.sort();
+            shown = box->windowTitle() + u'|' + label->text() + u'|' + buttons.join(u',');
             room = label->contentsRect().width();
             height = label->height();
-            QTextLayout layout(shown, label->font());
+            QTextLayout layout(label->text(), label->font());
             QTextOption option;
             option.setWrapMode(QTextOption::WordWrap);
             layout.setTextOption(option);
@@ -117,16 +132,16 @@ TEST(QtPromptsTest, longPaths_wrapWithinTheMessageBox)
             layout.endLayout();
             laidOut = int(layout.boundingRect().height());
             EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
-            box->done(0);
+            if (box->button(QMessageBox::Retry))
+                box->button(QMessageBox::Retry)->click();
+            else
+                QTest::keyClick(box, Qt::Key_Escape);
         });
         poll.start();
-        if (message == save)
-            QtPrompts().information(nullptr, message);
-        else
-            QtPrompts().retryOrCancel(nullptr, message);
-        QString expected = message;
-        expected.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
-        EXPECT_EQ(shown.remove(QChar(0x200B)), expected);
+        EXPECT_EQ(c.ask(), c.answer);
+        QString text = c.text;
+        text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+        EXPECT_EQ(shown.remove(QChar(0x200B)), u"Tarvex Kite|"_s + text + u'|' + c.buttons);
         EXPECT_GT(room, 0);
         EXPECT_LE(widest, room);
         EXPECT_GE(height, laidOut);
