@@ -5,7 +5,6 @@
 
 #include <QCloseEvent>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTimer>
 #include <QtTest/qtestspontaneevent.h>
 
@@ -161,17 +160,12 @@ TEST_F(SafetyTest, undoRedo_everyEditor_aDragOrARunOfTypingIsOneStep)
         std::function<void(SafetyTest&)> change;
         QString value, shown;
     } cases[] = {
-        {"slider drag", 2, u"editSld0"_s, [](SafetyTest& t) {
+        {"slider drag", 2, u"editSld0"_s, [](SafetyTest& t) { // from the handle to the middle
              QSlider* s = t.slider(0);
              t.showPage(2);
-             QStyleOptionSlider handle; // where the style draws the handle: the drag starts there
-             handle.initFrom(s);
-             handle.orientation = Qt::Horizontal;
-             handle.minimum = s->minimum(), handle.maximum = s->maximum();
-             handle.sliderPosition = handle.sliderValue = s->value();
-             handle.tickPosition = s->tickPosition(), handle.tickInterval = s->tickInterval();
-             const QPoint from = s->style()->subControlRect(QStyle::CC_Slider, &handle,
-                                                            QStyle::SC_SliderHandle, s).center();
+             const int length = s->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, s);
+             const QPoint from(QStyle::sliderPositionFromValue(s->minimum(), s->maximum(),
+                 s->value(), s->width() - length) + length / 2, s->height() / 2);
              QTest::mousePress(s, Qt::LeftButton, {}, from);
              for (int x = from.x(); x <= s->width() / 2; x += 20)
                  QTest::mouseMove(s, QPoint(x, from.y()));

@@ -46,6 +46,9 @@ protected:
     QString field(const char* name) const { return w(name)->property("text").toString(); }
     QString fields() const { return field("txtLabel") + u'|' + field("txtDesc"); }
     bool checked(const char* name) const { return w(name)->property("checked").toBool(); }
+    bool marked() const // the label field reddish
+    { const QColor base = w("txtLabel")->palette().color(QPalette::Base);
+      return base.red() > base.green() && base != QPalette().color(QPalette::Base); }
     QTreeWidget* list() const { return child<QTreeWidget>(dialog.get(), u"listviewDesc"_s); }
     QListWidget* extList() const { return child<QListWidget>(dialog.get(), u"lstExts"_s); }
     QString rows() const { return columnTexts(list()).join(u' '); }
@@ -98,13 +101,6 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
     EXPECT_EQ(fields(), u"FARCLIP|farclip text"_s);
     clickRow(list(), 1);
     EXPECT_EQ(fields(), u"FOGCOLOR|fogcolor text"_s);
-    // A label that is empty or another's, whatever its case, turns red; the entry stays.
-    for (const QString& typed : {QString(), u"name"_s, u"FarClip"_s}) {
-        retype(w("txtLabel"), typed);
-        const QColor base = w("txtLabel")->palette().color(QPalette::Base);
-        EXPECT_TRUE(base.red() > base.green() && base != QPalette().color(QPalette::Base));
-        EXPECT_EQ(descriptions.count(), 3) << typed.toStdString();
-    }
     QTest::keyClicks(w("txtDesc"), u"!"_s);
     retype(w("txtLabel"), u"Haze"_s);
     EXPECT_EQ(w("txtLabel")->palette(), QPalette());
@@ -129,9 +125,9 @@ TEST_F(FrmOptionsTest, descriptionsPage_editsInvalidLabelsDeletesAndEnter)
     EXPECT_EQ(saved() + u'=' + store.read(kite2, descs, u"NEW1"_s), u"NEW1=new"_s);
 }
 
-// Typed one letter at a time, "farclip" is filed as "farcli" on the way to being FARCLIP's
-// label. However the edit ends, a label that cannot be filed goes back to the one the entry
-// had when the edit began; the red marking shows it meanwhile.
+// A label that is empty or another's, whatever its case, is marked red while it is typed: typed
+// one letter at a time, "farclip" is filed as "farcli" on the way to being FARCLIP's. However
+// the edit ends, such a label goes back to the one the entry had when the edit began.
 TEST_F(FrmOptionsTest, relabelEndingInvalid_goesBackToTheLabelItHadWhenTheEditBegan)
 {
     const std::function<void()> ends[] = {
@@ -157,7 +153,7 @@ TEST_F(FrmOptionsTest, relabelEndingInvalid_goesBackToTheLabelItHadWhenTheEditBe
                 w("txtLabel")->setFocus();
             }
             retype(w("txtLabel"), edits.last());
-            EXPECT_NE(w("txtLabel")->palette(), QPalette()); // red while it is typed
+            EXPECT_TRUE(marked());
             ends[end]();
             EXPECT_EQ(columnTexts(list()).value(1) + u'|' + text(back) + u'|'
                           + QString::number(descriptions.count()),
@@ -186,11 +182,6 @@ TEST_F(FrmOptionsTest, defaults_inUseAtOnce_savedExactlyAndInOrderOnlyByOk)
         EXPECT_EQ(saved() + u'|' + store.read(kite2, descs, u"NAME"_s),
                   ok ? builtIns + u"|The name of the track." : u"OLD NAME|name text"_s);
     }
-    retype(w("txtLabel"), u"VIEWDIST"_s); // relabelled, it is listed last after a restart
-    click("cmdOK");
-    restart();
-    EXPECT_EQ(rows() + u'|' + text(u"VIEWDIST"_s),
-              builtIns.mid(8) + u" VIEWDIST|The distance you can see things."_s);
 }
 
 TEST_F(FrmOptionsTest, closeBox_hidesWithoutSaving_andReopensAsItWasLeft)
@@ -225,14 +216,11 @@ TEST_F(FrmOptionsTest, longTexts_shownShortened_neverCutByTyping_savedWhole)
     restart();
     auto* rowsShown = qobject_cast<QStyledItemDelegate*>(list()->itemDelegate());
     ASSERT_NE(rowsShown, nullptr);
-    const auto shortened = [&](int row, int column, const QString& whole) {
-        const QString shown =
-            rowsShown->displayText(list()->model()->index(row, column).data(), QLocale());
-        return shown.startsWith(whole.left(1000)) && shown.size() < 1100
-               && shown.contains(QLocale().toString(whole.size()));
+    const auto shown = [&](int row, int column) {
+        return rowsShown->displayText(list()->model()->index(row, column).data(), QLocale());
     };
-    EXPECT_TRUE(shortened(0, 1, longText) && shortened(1, 0, longLabel)
-                && shortened(2, 1, fitting));
+    EXPECT_TRUE(shortened(shown(0, 1), longText) && shortened(shown(1, 0), longLabel)
+                && shortened(shown(2, 1), fitting));
     // Each field takes what it can hold whole; typing goes to the entry under the whole label.
     for (int row = 0; row < 3; ++row) {
         clickRow(list(), row);
@@ -244,7 +232,7 @@ TEST_F(FrmOptionsTest, longTexts_shownShortened_neverCutByTyping_savedWhole)
             QTest::keyClicks(field, u"!"_s);
         }
     }
-    EXPECT_TRUE(shortened(0, 1, longText) && field("txtDesc") == fitting + u'!');
+    EXPECT_TRUE(shortened(shown(0, 1), longText) && field("txtDesc") == fitting + u'!');
     EXPECT_TRUE(labels() == longLabel + u" MIRRORS! NAME!"_s); // refiled last, in turn
     click("cmdOK");
     EXPECT_TRUE(store.read(kite2, descs, u"MIRRORS!"_s) == longText
@@ -253,8 +241,8 @@ TEST_F(FrmOptionsTest, longTexts_shownShortened_neverCutByTyping_savedWhole)
 }
 
 // The stored choices show when the page is first opened, and OK keeps them. Extensions take
-// effect at once, the type and the check box on OK; an emptied list comes back as the defaults.
-TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBackAsDefaults)
+// effect at once, the type and the check box on OK; Defaults brings back the stored choices.
+TEST_F(FrmOptionsTest, renamingPage_showsTheStoredChoices_extensionsAtOnce_theRestOnOk)
 {
     for (int stored = 0; stored < 4; ++stored) {
         const QString type = QString::number(stored & 1), temp = QString::number(stored >> 1);
@@ -292,14 +280,6 @@ TEST_F(FrmOptionsTest, renamingPage_takesEffectAtOnceOrOnOk_anEmptiedListComesBa
     click("chkAutoEditRename");
     click("cmdDefaultsRename"); // the default list, and the stored choices again
     EXPECT_EQ(exts() + QString::number(checked("chkAutoEditRename")), defaultExts + u'0');
-    while (extList()->count() > 0) {
-        clickRow(extList(), 0);
-        click("cmdDelRename");
-    }
-    click("cmdOK");
-    const QString emptied = renaming("Extentions");
-    restart();
-    EXPECT_EQ(emptied + u'|' + rename.trackExts.join(u';'), u'|' + defaultExts);
 }
 
 // Tab reaches both page buttons in the form's order; Space or Enter on one shows its page
