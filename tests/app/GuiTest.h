@@ -58,6 +58,17 @@ inline void retype(QWidget* field, const QString& text)
     QTest::keyClicks(field, text.isEmpty() ? u"\b"_s : text);
 }
 
+// The objectNames Tab moves the keyboard focus to, from where it is until `last`.
+inline QString tabOrder(const QString& last)
+{
+    QStringList order;
+    while (order.size() < 30 && (order.isEmpty() || order.last() != last)) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    return order.join(u' ');
+}
+
 // A long text as lists and labels show it: its first thousand characters and its length.
 inline bool shortened(const QString& shown, const QString& whole)
 {
@@ -65,8 +76,7 @@ inline bool shortened(const QString& shown, const QString& whole)
            && shown.contains(QLocale().toString(whole.size()));
 }
 
-// The contrast of two colours as the web's accessibility guidelines measure it: 1 (none) to
-// 21 (black on white); body text wants 4.5, large text and marks 3.
+// Contrast as the web's accessibility guidelines measure it: text wants 4.5, large text 3.
 inline double contrast(const QColor& a, const QColor& b)
 {
     const auto luminance = [](const QColor& c) {
@@ -80,8 +90,7 @@ inline double contrast(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// How well what is drawn in `area` of a widget (its text, a picture) stands out: the
-// strongest contrast of any pixel there against the area's most common colour, its background.
+// The strongest contrast in `area` of a widget against the area's most common colour.
 inline double inkContrast(QWidget* widget, QRect area = {})
 {
     const QImage image = widget->grab().toImage();
@@ -97,8 +106,7 @@ inline double inkContrast(QWidget* widget, QRect area = {})
     return best;
 }
 
-// A dark desktop for the time of a test: the Fusion style with a dark palette, as desktops
-// with a dark theme give Qt programs.
+// A dark desktop for the time of a test: the Fusion style with a dark palette.
 class DarkDesktop
 {
 public:

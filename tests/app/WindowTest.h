@@ -40,8 +40,7 @@ struct WindowTest : ::testing::Test
     { return crlfLines(lines.split(u'|')); }
     void track(const QString& name, const QString& lines) const
     { temp.writeFile(u"levels/%1/%1.inf"_s.arg(name), toyBytes(lines)); }
-    // A new run of the editor in `working`: `stored` the remembered folder (none if empty),
-    // `given` the track folder named on the command line.
+    // A run of the editor: `stored` the remembered folder, `given` the command line's track.
     void start(const QString& stored, const QString& working = QDir::tempPath(),
                const QString& given = {})
     {
@@ -55,8 +54,7 @@ struct WindowTest : ::testing::Test
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    // The Light and Fog pages are made when first shown: the user looks at the Fog page and
-    // goes back to the page shown before.
+    // Light and Fog are made when first shown: the user looks at Fog and goes back.
     template <typename T = QWidget>
     T* w(const QString& name) const
     {

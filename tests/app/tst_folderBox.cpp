@@ -1,5 +1,4 @@
-// The folder browser over real temporary folders: what it lists, what a click, the keyboard, a
-// double-click and writing Path do (with the Retry/Cancel prompt), and Refresh.
+// The folder browser over real temporary folders.
 #include "GuiTest.h"
 #include "ScriptedPrompts.h"
 #include "app/folderBox.h"
@@ -49,8 +48,6 @@ protected:
     std::unique_ptr<folderBox> box;
 };
 
-// The chain of folders, then the visible subfolders; a click picks without opening; Refresh
-// shows a renamed subfolder and keeps the highlight.
 TEST_F(FolderBoxTest, listsChainThenVisibleSubfolders_aClickPicksWithoutOpening_refresh)
 {
     const QStringList chain = open.split(u'/', Qt::SkipEmptyParts);
@@ -110,9 +107,7 @@ TEST_F(FolderBoxTest, writePath_opensQuietly_orAsksAndCancelKeepsTheOldFolder_re
     EXPECT_EQ(box->Path() + QString::number(prompts.retryTexts.size()), open + u"/later5"_s);
 }
 
-// A folder named in Windows-1252 bytes, as archives made on Windows hold it ("Caf\xE9"): its
-// row reads "Café", a click picks the folder itself and a double-click opens it, as does a
-// browser started in it; a message about it reads the name too.
+// "Caf\xE9", as archives made on Windows name it, reads "Café" and leads to the folder itself.
 TEST_F(FolderBoxTest, folderNameNotUtf8_readsAsWindows1252_andLeadsToTheFolderItself)
 {
     const QByteArray bytes = QFile::encodeName(open) + "/Caf\xE9";
@@ -134,7 +129,8 @@ TEST_F(FolderBoxTest, folderNameNotUtf8_readsAsWindows1252_andLeadsToTheFolderIt
     click(u"Café"_s);
     click(u"Café"_s, true);
     EXPECT_EQ(picked, (QStringList{cafe, cafe}));
-    EXPECT_EQ(box->Path() + u'|' + rows().last() + u'|' + highlighted(), cafe + u"|dépôt|Café"_s);
+    EXPECT_EQ(box->Path() + u'|' + rows().last() + u'|' + highlighted(),
+              cafe + u"|dépôt|Café"_s);
     ASSERT_EQ(::chdir(bytes.constData()), 0);
     EXPECT_EQ(folderBox(prompts, nullptr).Path(), cafe);
     EXPECT_FALSE(box->setPath(cafe + u"/gone"_s));

@@ -1,5 +1,4 @@
-// The editor window driven through its real controls: start-up, picks in the real browser,
-// every editor, the attribute list and its help line, Save, New, renames, keyboard reach.
+// The main window driven through its real controls, from start-up to Exit.
 #include "WindowTest.h"
 #include "app/CommandLine.h"
 #include "save/renameJournal.h"
@@ -17,9 +16,7 @@
 
 namespace {
 
-// The track given on the command line (its folder or info file) opens as a click on it in its
-// parent would, else the stored folder; a stored folder gone asks, and Cancel opens the working
-// folder; a path that is no track is named in a message.
+// The stored folder, or one gone (Cancel: the working folder), or a command line's track.
 TEST_F(WindowTest, startUp_opensTheGivenOrStoredTrackAsAClickWould_orSaysWhyNot)
 {
     temp.writeFile(u"levels/toytrack/notes.inf"_s, "NAME other");
@@ -27,7 +24,8 @@ TEST_F(WindowTest, startUp_opensTheGivenOrStoredTrackAsAClickWould_orSaysWhyNot)
         QStringList seen{browser()->Path(), browser()->selectedItem,
                          folders()->currentIndex().data().toString(), caption(), enabled(),
                          columnTexts(list(), 1).join(u' ')};
-        for (const char* name : {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
+        for (const char* name :
+             {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
             seen << text(QLatin1String(name));
         seen << QString::number(slider(0)->value()) << QString::number(slider(4)->value());
         return seen.join(u'|');
@@ -74,9 +72,7 @@ TEST_F(WindowTest, startUp_opensTheGivenOrStoredTrackAsAClickWould_orSaysWhyNot)
     }
 }
 
-// With no stored folder: picks load tracks; New, enabled only while the picked folder has no
-// info file, never meets an edit; a slider moved and the folder renamed are saved; About;
-// Exit stores the open folder.
+// New is enabled only while the picked folder has no info file, so it never meets an edit.
 TEST_F(WindowTest, session_pickEditRenameAndSave_newCreatesTheFile_exitStoresTheOpenFolder)
 {
     start(QString(), levels);
@@ -127,10 +123,8 @@ TEST_F(WindowTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRe
     start(toyFolder);
     retype(w(u"txtAuthor"_s), QString());
     QStringList seen{tag(u"name"_s)};
-    for (const QChar c : u"Bob"_s) {
-        QTest::keyClicks(w(u"txtAuthor"_s), QString(c));
-        seen << tag(u"name"_s);
-    }
+    for (const QChar c : u"Bob"_s)
+        QTest::keyClicks(w(u"txtAuthor"_s), QString(c)), seen << tag(u"name"_s);
     QTest::keyClicks(w(u"txtName"_s), u"!"_s);
     seen << rowValue(u"NAME"_s);
     auto* field = w<QLineEdit>(u"editNumeric0"_s);
@@ -145,8 +139,7 @@ TEST_F(WindowTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRe
                                u"Toy World! by Bob|-2000R|-2000R|-2|-20|-20R|-20|-20"_s);
     EXPECT_EQ(field->palette().color(QPalette::Text),
               QApplication::palette().color(QPalette::ButtonText));
-    // Sliders store every position, by keyboard, mouse and wheel; the number shows at the
-    // handle while it moves, to screen readers, and to a pointer resting on the slider.
+    // Every position is stored; its number shows at the handle, to screen readers, on hover.
     const char* tags[]{"FARCLIP", "FOGSTART", "WORLDRGBPER", "MODELRGBPER", "INSTANCERGBPER"};
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(tags[i]);
@@ -175,9 +168,9 @@ TEST_F(WindowTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRe
             QWidget* tip = nullptr;
             for (QWidget* top : QApplication::topLevelWidgets())
                 tip = top->inherits("QTipLabel") && top->isVisible() ? top : tip;
-            const double handleX = s->mapToGlobal(QPoint()).x() + double(s->value()) / max * s->width();
+            const double x = s->mapToGlobal(QPoint()).x() + double(s->value()) / max * s->width();
             QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(s);
-            EXPECT_TRUE(tip && QToolTip::text() == number && std::abs(tip->x() - handleX) <= 24.0
+            EXPECT_TRUE(tip && QToolTip::text() == number && std::abs(tip->x() - x) <= 24.0
                         && reader->text(QAccessible::Value) == number
                         && reader->valueInterface()->currentValue().toString() == number)
                 << number.toStdString();
@@ -191,7 +184,8 @@ TEST_F(WindowTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRe
     }
 }
 
-TEST_F(WindowTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLeftAlone)
+// Without a usable colour the swatch looks unavailable, says why, and opens nothing.
+TEST_F(WindowTest, fogColour_cancelledRewritesIt_chosenIsStored_unusableOpensNothing)
 {
     track(u"badfog"_s, u"FOGCOLOR 64 64"_s);
     track(u"nofog"_s, u"NAME No Fog"_s);
@@ -199,6 +193,9 @@ TEST_F(WindowTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLeft
     pickFolder(u"toytrack"_s);
     showPage(2);
     QWidget* swatch = w(u"picFogColor"_s);
+    const auto centre = [swatch] {
+        return swatch->grab().toImage().pixelColor(swatch->rect().center());
+    };
     swatch->setFocus();
     QTest::keyClick(swatch, Qt::Key_Space);
     EXPECT_EQ(tag(u"fogcolor"_s), u"64 96 160 "_s);
@@ -206,24 +203,20 @@ TEST_F(WindowTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLeft
     QTest::mouseClick(swatch, Qt::LeftButton);
     EXPECT_EQ(rowValue(u"FOGCOLOR"_s) + u'|' + text(u"lblfogcolor"_s),
               u"0 0 255 |Red: 0\nGreen: 0\nBlue: 255"_s);
-    const auto centre = [swatch] { return swatch->grab().toImage().pixelColor(swatch->rect().center()); };
-    EXPECT_EQ(centre(), QColor(0, 0, 255));
+    EXPECT_TRUE(swatch->isEnabled() && centre() == QColor(0, 0, 255));
     EXPECT_EQ(prompts.colourDialogInitials, QList<QColor>(2, QColor(64, 96, 160)));
-    EXPECT_TRUE(swatch->isEnabled());
-    // Without a usable colour the swatch looks unavailable, says why, and opens nothing.
     prompts.saveAnswers = {Choice::Discard}; // the colour chosen is not kept
     for (const auto& [folder, why] : {std::pair(u"badfog"_s, u"FOGCOLOR value \"64 64\""_s),
                                       std::pair(u"emptyfolder"_s, u"No track is loaded"_s),
                                       std::pair(u"nofog"_s, u"no FOGCOLOR tag"_s)}) {
         pickFolder(folder);
         const QString caption = text(u"lblfogcolor"_s);
-        EXPECT_TRUE(!swatch->isEnabled() && swatch->toolTip().contains(why))
-            << swatch->toolTip().toStdString();
-        EXPECT_NE(centre(), QColor(0, 0, 255));
+        EXPECT_TRUE(!swatch->isEnabled() && swatch->toolTip().contains(why)
+                    && centre() != QColor(0, 0, 255)) << swatch->toolTip().toStdString();
         QTest::mouseClick(swatch, Qt::LeftButton);
         QTest::keyClick(swatch, Qt::Key_Space);
-        EXPECT_EQ(prompts.colourDialogInitials.size(), 2);
-        EXPECT_EQ(text(u"lblfogcolor"_s), caption);
+        EXPECT_EQ(text(u"lblfogcolor"_s) + QString::number(prompts.colourDialogInitials.size()),
+                  caption + u'2');
     }
     EXPECT_EQ(tag(u"fogcolor"_s) + QString::number(prompts.saveQuestions.size()), u"1"_s);
     pickFolder(u"badfog"_s);
@@ -232,10 +225,7 @@ TEST_F(WindowTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLeft
     EXPECT_TRUE(swatch->isEnabled() && !swatch->toolTip().contains(u"FOGCOLOR"_s));
 }
 
-// A click on a row, or a move to it by keyboard, shows its tag's description as the options
-// dialog edits them, whole in the line's box: the longest built-in text in a smaller font, a
-// long text of the user's by scrolling; the tooltip holds the whole text. A row without one
-// leaves the line as it was.
+// Whole in its box (the longest built-in text smaller, a long one scrolling) and in the tooltip.
 TEST_F(WindowTest, descriptionLine_showsTheRowsWholeText_asTheOptionsDialogEditsIt)
 {
     const QList<cDesc> builtIns = desc::Store::builtInDescriptions();
@@ -248,7 +238,6 @@ TEST_F(WindowTest, descriptionLine_showsTheRowsWholeText_asTheOptionsDialogEdits
     userText = userText.left(499) + u'.';
     track(u"cases"_s, u"farclip 100|MIRRORS 0 1 0 256|VERTFOGEND 0"_s);
     start(levels + u"/cases"_s);
-    showPage(3);
     clickRow(list(), 0);
     EXPECT_EQ(text(u"lblDesc"_s), QString()); // none yet
     QTimer::singleShot(0, window.get(), [this, &userText] {
@@ -260,25 +249,23 @@ TEST_F(WindowTest, descriptionLine_showsTheRowsWholeText_asTheOptionsDialogEdits
     });
     press(u"cmdOpt"_s); // returns once the dialog is hidden
     QApplication::setActiveWindow(window.get());
-    const QFont pageFont = w(u"attributesPage"_s)->font();
+    const double pageSize = w(u"attributesPage"_s)->font().pointSizeF();
+    auto* label = w<QLabel>(u"lblDesc"_s);
+    auto* box = w<QScrollArea>(u"lblDescBox"_s);
+    QScrollBar* bar = box->verticalScrollBar();
     for (const auto& [row, whole, scrolls] :
          {std::tuple(0, QString(u"FARCLIP: "_s + userText), true), // as the store spells it
           std::tuple(1, QString(u"MIRRORS: "_s + mirrors), false)}) {
         SCOPED_TRACE(row);
         clickRow(list(), row);
         QCoreApplication::sendPostedEvents(); // the line lays itself out
-        auto* label = w<QLabel>(u"lblDesc"_s);
-        auto* box = w<QScrollArea>(u"lblDescBox"_s);
-        ASSERT_TRUE(label && box);
-        EXPECT_EQ(label->text(), whole);
+        EXPECT_EQ(label->text() + u'|' + QTextDocumentFragment::fromHtml(box->toolTip())
+                      .toPlainText(), whole + u'|' + whole);
         EXPECT_EQ(box->geometry(), QRect(16, 339, 393, 28)); // 240, 5085, 5895, 420 twips
-        EXPECT_EQ(QTextDocumentFragment::fromHtml(box->toolTip()).toPlainText(), whole);
-        QScrollBar* bar = box->verticalScrollBar();
-        const int needed = label->heightForWidth(label->width());
-        EXPECT_GE(label->height(), needed); // every line is laid out
-        EXPECT_EQ(bar->maximum() > 0, scrolls);
-        EXPECT_LE(needed, box->viewport()->height() + bar->maximum()); // and can be seen
-        EXPECT_GE(label->font().pointSizeF(), scrolls ? pageFont.pointSizeF() : 6.5);
+        const int needed = label->heightForWidth(label->width()); // every line laid out, seen
+        EXPECT_TRUE(label->height() >= needed && (bar->maximum() > 0) == scrolls
+                    && needed <= box->viewport()->height() + bar->maximum()
+                    && label->font().pointSizeF() >= (scrolls ? pageSize : 6.5));
         bar->setValue(bar->maximum());
         EXPECT_LE(label->geometry().bottom() - bar->value(), box->viewport()->height());
     }
@@ -301,7 +288,7 @@ TEST_F(WindowTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOwn
     const QPoint belowRows(20, list()->viewport()->height() - 5);
     QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, belowRows);
     QTest::qWait(20);
-    EXPECT_EQ(rowEditor(), nullptr); // nothing selected: nothing to edit
+    EXPECT_EQ(rowEditor(), nullptr);
     editRow(0, u"5 5 5"_s, Qt::Key_Return, belowRows);
     QStringList values{columnTexts(list()).join(u'|'), QString::number(slider(0)->value())};
     for (const cInfTag& line : state.tagList)
@@ -309,8 +296,7 @@ TEST_F(WindowTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOwn
     EXPECT_EQ(values.join(u' '), u"5 5 5|9000|9 9 9 9000 5 5 5 9000 9 9 9"_s);
 }
 
-// A text longer than a field or an in-place editor holds (32,767 characters): the list and
-// the labels show its start, no edit can store a cut copy of it, and Save writes it whole.
+// Longer than a field holds (32,767): shown shortened in whole characters, never cut by an edit.
 TEST_F(WindowTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
 {
     const QString tail = u"abc "_s.repeated(10000) + u"end"_s; // 40,003 characters
@@ -324,17 +310,16 @@ TEST_F(WindowTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
     descriptions.append({u"MIRRORS"_s, described});
     pickFolder(u"long"_s);
     const QStringList fogLines = text(u"lblfogcolor"_s).split(u'\n');
-    ASSERT_EQ(fogLines.size(), 3);
-    EXPECT_EQ(fogLines[0] + fogLines[1], u"Red: 1Green: 2"_s);
-    EXPECT_TRUE(shortened(fogLines[2], u"Blue: "_s + blue));
+    EXPECT_TRUE(fogLines.size() == 3 && fogLines[0] + fogLines[1] == u"Red: 1Green: 2"_s
+                && shortened(fogLines[2], u"Blue: "_s + blue));
     EXPECT_TRUE(shortened(rowValue(1), mirrors) && shortened(rowValue(2), startpos));
     clickRow(list(), 1);
     EXPECT_TRUE(text(u"lblDesc"_s).startsWith(u"MIRRORS: "_s + QString(990, u'D') + u'\u2026')
                 && text(u"lblDesc"_s).contains(QLocale().toString(described.size() + 9)));
-    // In place: a value the editor can hold opens whole, and Enter keeps it whole; a longer
-    // one opens no editor, and the user is told why.
+    // In place: no editor for a longer value, and why; one that fits opens and stays whole.
     clickRow(list(), 1, true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rowEditor() || !prompts.informationTexts.isEmpty(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return rowEditor() || !prompts.informationTexts.isEmpty(); }));
     EXPECT_EQ(rowEditor(), nullptr);
     if (rowEditor()) // Enter, changing nothing, must not cut the value
         QTest::keyClick(rowEditor(), Qt::Key_Return);
@@ -343,14 +328,12 @@ TEST_F(WindowTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
     ASSERT_TRUE(QTest::qWaitFor([&] { return rowEditor() && rowEditor()->isVisible(); }));
     EXPECT_EQ(rowEditor()->text(), startpos);
     QTest::keyClick(rowEditor(), Qt::Key_Return);
-    // The Name page and the numeric fields show the long texts read-only: typing stores nothing.
-    for (const char* field : {"txtName", "txtAuthor", "editNumeric0"}) {
+    for (const char* field : {"txtName", "txtAuthor", "editNumeric0"}) { // read-only
         auto* edit = w<QLineEdit>(QLatin1String(field));
         EXPECT_TRUE(edit->isReadOnly() && edit->toolTip().contains(u"too many"_s)) << field;
         QTest::keyClicks(edit, u"x"_s);
     }
-    EXPECT_TRUE(shortened(text(u"txtName"_s), name));
-    EXPECT_EQ(text(u"txtAuthor"_s), u"Ann"_s);
+    EXPECT_TRUE(shortened(text(u"txtName"_s), name) && text(u"txtAuthor"_s) == u"Ann"_s);
     const QStringList whole{u"'%1 by Ann'"_s.arg(name), mirrors, startpos, vertfog, fog};
     EXPECT_TRUE(tag(u"name"_s) + tag(u"mirrors"_s) + tag(u"startpos"_s) + tag(u"vertfogstart"_s)
                     + tag(u"fogcolor"_s) == whole.join(QString()));
@@ -365,14 +348,12 @@ TEST_F(WindowTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
     EXPECT_EQ(w(u"txtName"_s)->toolTip(), QString());
 }
 
-// A rename cut short right after the folder's own rename leaves mytrack holding toytrack's
-// files. Picking it asks to finish: No leaves every name as it is and offers neither Save nor
-// New over the track. At start-up the question comes for a folder that still has its old name:
-// Yes finishes it, the browser follows the folder to its new name, and the track loads.
+// Killed after the folder's rename: No leaves it, New not offered. Killed before it: at start-up
+// Yes finishes it, and the browser follows the folder to its new name.
 TEST_F(WindowTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAndLoadsIt)
 {
     const Rename::Settings used{Rename::defaultExtensions.split(u';'), 1, true};
-    const QString mytrack = levels + u"/mytrack"_s;
+    const QString mytrack = levels + u"/mytrack"_s, yours = levels + u"/yourtrack"_s;
     ASSERT_EQ(edit::RenameJournal(toyFolder, used, u"toytrack"_s, u"mytrack"_s).error(),
               std::nullopt); // and killed: the journal stays
     ASSERT_EQ(edit::renameNoReplace(toyFolder, mytrack), std::nullopt);
@@ -380,14 +361,11 @@ TEST_F(WindowTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAnd
     start(levels);
     prompts.questionAnswers = {false};
     pickFolder(u"mytrack"_s);
-    ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_TRUE(prompts.questions[0].startsWith(
-        u"Renaming the track 'toytrack' to 'mytrack' was interrupted"_s))
-        << prompts.questions[0].toStdString();
+    EXPECT_TRUE(prompts.questions.size() == 1 && prompts.questions[0].startsWith(
+        u"Renaming the track 'toytrack' to 'mytrack' was interrupted"_s));
     EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"left half renamed"_s));
     EXPECT_EQ(enabled() + QString::number(rows()), u"0"_s); // neither Save nor New
     EXPECT_EQ(TempLevels::entries(mytrack), half);
-    const QString yours = levels + u"/yourtrack"_s; // killed before the folder's rename
     ASSERT_EQ(edit::RenameJournal(levels + u"/second"_s, used, u"second"_s, u"yourtrack"_s)
                   .error(), std::nullopt);
     prompts = {};
@@ -403,8 +381,7 @@ TEST_F(WindowTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAnd
     EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"yourtrackSave1"_s);
 }
 
-// The focus chain follows the form whichever page was opened first; Tab reaches every page
-// button between the browser and the page, and Space or Enter on one shows its page.
+// The focus chain follows the form whichever page was made first; Tab reaches the page buttons.
 TEST_F(WindowTest, keyboard_orderFollowsTheForm_tabReachesEachPageButton_spaceOrEnterShowsIt)
 {
     for (const QList<int>& pages : {QList{1, 2, 3}, QList{3}, QList{2, 0, 3}}) {
@@ -426,13 +403,9 @@ TEST_F(WindowTest, keyboard_orderFollowsTheForm_tabReachesEachPageButton_spaceOr
     }
     showPage(0);
     w(u"objDrive"_s)->setFocus(Qt::TabFocusReason);
-    QStringList order;
-    for (int i = 0; i < 30 && (order.isEmpty() || order.last() != u"cmdExit"_s); ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << QApplication::focusWidget()->objectName();
-    }
-    EXPECT_EQ(order.join(u' '), u"objDir optFrames0 optFrames1 optFrames2 optFrames3 txtName "
-                                u"txtAuthor txtFolder cmdSave cmdOpt cmdAbout cmdExit"_s);
+    EXPECT_EQ(tabOrder(u"cmdExit"_s), u"objDir optFrames0 optFrames1 optFrames2 optFrames3 "
+                                      u"txtName txtAuthor txtFolder cmdSave cmdOpt cmdAbout "
+                                      u"cmdExit"_s);
     QStringList shown;
     for (const auto& [button, key] : {std::pair(2, Qt::Key_Space), std::pair(3, Qt::Key_Return),
                                       std::pair(1, Qt::Key_Enter), std::pair(0, Qt::Key_Space)}) {
@@ -442,19 +415,16 @@ TEST_F(WindowTest, keyboard_orderFollowsTheForm_tabReachesEachPageButton_spaceOr
             if (w(u"frames%1"_s.arg(page))->isVisible())
                 shown << QString::number(page);
     }
-    EXPECT_EQ(shown.join(u' '), u"2 3 1 0"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // as radio buttons do
+    EXPECT_EQ(shown.join(u' '), u"2 3 1 0"_s);
     EXPECT_TRUE(w(u"frames1"_s)->isVisible() && w(u"optFrames1"_s)->hasFocus());
 }
 
-// On a dark desktop every text stays readable: the rows on the list's pale picture, the help
-// line, a numeric field marked red, and the folder pictures.
 TEST_F(WindowTest, darkDesktop_everyTextStaysReadable)
 {
     const DarkDesktop dark;
     store.write(desc::appName, desc::sectionName, u"FARCLIP"_s, u"The distance you can see."_s);
     start(toyFolder);
-    showPage(3);
     clickRow(list(), 2);
     for (const int column : {0, 1})
         EXPECT_GE(inkContrast(list()->viewport(),

@@ -1,6 +1,5 @@
-// The editor window driven as a user who could lose work in it: an in-place edit still open when
-// something reads the document, the unsaved-changes mark and question on every way out of a
-// track, undo and redo through every editor, and the track file changed by another program.
+// The main window driven as a user who could lose work in it: open in-place edits, unsaved
+// changes, undo and redo, and the track file changed by another program.
 #include "WindowTest.h"
 
 #include <QCloseEvent>
@@ -15,6 +14,8 @@ namespace {
 struct SafetyTest : WindowTest
 {
     void open() { start(levels); pickFolder(u"toytrack"_s); } // the folder picked in its parent
+    bool atSecond() const
+    { return browser()->selectedItem.endsWith(u"/second"_s) && tag(u"name"_s) == u"Second"_s; }
     // A button's Alt key: its button is clicked a moment later, as a mnemonic does.
     void altKey(Qt::Key key, const std::function<bool()>& done) const
     {
@@ -29,8 +30,7 @@ struct SafetyTest : WindowTest
         qApp->notify(window.get(), &request);
         return request.isAccepted();
     }
-    // Another program writes the track file: in place (keeping the modification time
-    // `modified` if given), or by replacing it, as careful programs do.
+    // Another program writes the track file: in place (keeping a time `modified`), or replacing it.
     void writeElsewhere(const QByteArray& bytes, bool replace = false, QDateTime modified = {})
     {
         QFile file(replace ? toyFile + u".new"_s : toyFile);
@@ -39,13 +39,12 @@ struct SafetyTest : WindowTest
         ASSERT_TRUE(!modified.isValid()
                     || file.setFileTime(modified, QFileDevice::FileModificationTime));
         file.close();
-        ASSERT_TRUE(!replace
-                    || ::rename(QFile::encodeName(file.fileName()), QFile::encodeName(toyFile)) == 0);
+        const QByteArray from = QFile::encodeName(file.fileName());
+        ASSERT_TRUE(!replace || ::rename(from, QFile::encodeName(toyFile)) == 0);
     }
 };
 
-// An edit open in the attribute list is the user's: whatever reads or replaces the document,
-// even by a key that leaves the keyboard focus where it is, gets it first. Escape still drops it.
+// Even a key that leaves the focus in the row's editor commits it first; Escape still drops it.
 TEST_F(SafetyTest, openInPlaceEdit_isCommittedBeforeAnythingReadsOrReplacesTheDocument)
 {
     const struct { const char* what; std::function<void(SafetyTest&)> act; QString stored; }
@@ -86,27 +85,19 @@ TEST_F(SafetyTest, openInPlaceEdit_isCommittedBeforeAnythingReadsOrReplacesTheDo
         typeInRow(1, u"1 2 3"_s);
         c.act(*this);
         EXPECT_EQ(tag(u"startpos"_s) + u'|' + rowValue(1), c.stored + u'|' + c.stored);
-        EXPECT_FALSE(rowEditor() && rowEditor()->isVisible());
-        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(!(rowEditor() && rowEditor()->isVisible()) && window->isVisible());
     }
 }
 
-// Every way out of a track with unsaved changes asks once; Save saves and goes on only when
-// the save succeeded, Discard goes on, Cancel stays with the track still picked in the browser.
-// Without unsaved changes nothing is asked. (New is never enabled over a loaded track.)
+// Save goes on only when the save succeeded; Cancel stays, the track still picked in the browser.
 TEST_F(SafetyTest, unsavedChanges_everyWayOutAsksOnce_andGoesOnOnlyAsAnswered)
 {
     const struct { const char* what; std::function<bool(SafetyTest&)> leave; } ways[] = {
-        {"folder click", [](SafetyTest& t) {
-             t.pickFolder(u"second"_s);
-             return t.browser()->selectedItem.endsWith(u"/second"_s)
-                    && t.tag(u"name"_s) == u"Second"_s;
-         }},
-        {"folder keyboard", [](SafetyTest& t) {
+        {"folder click", [](SafetyTest& t) { t.pickFolder(u"second"_s); return t.atSecond(); }},
+        {"folder keyboard", [](SafetyTest& t) { // toytrack's neighbour is second
              t.folders()->setFocus();
-             QTest::keyClick(t.folders(), Qt::Key_Up); // toytrack's neighbour is second
-             return t.browser()->selectedItem.endsWith(u"/second"_s)
-                    && t.tag(u"name"_s) == u"Second"_s;
+             QTest::keyClick(t.folders(), Qt::Key_Up);
+             return t.atSecond();
          }},
         {"Exit", [](SafetyTest& t) { t.press(u"cmdExit"_s); return t.window->isHidden(); }},
         {"close box", [](SafetyTest& t) { return t.closeBox(); }},
@@ -128,35 +119,34 @@ TEST_F(SafetyTest, unsavedChanges_everyWayOutAsksOnce_andGoesOnOnlyAsAnswered)
             prompts.saveAnswers = {answer == Discard ? Choice::Discard
                                    : answer == Cancel ? Choice::Cancel : Choice::Save};
             const bool wentOn = way.leave(*this);
+            const QString asked = u"Save changes to '"_s + toyFile + u"'?"_s;
             EXPECT_EQ(prompts.saveQuestions,
-                      answer == NoChanges ? QStringList()
-                                          : QStringList{u"Save changes to '"_s + toyFile + u"'?"_s});
+                      answer == NoChanges ? QStringList() : QStringList{asked});
             EXPECT_EQ(wentOn, answer == NoChanges || answer == Save || answer == Discard);
             const QByteArray after = TempLevels::readAll(toyFile);
             EXPECT_EQ(after.contains(edited.toLatin1()) && after != before, answer == Save);
-            if (answer == SaveFails) {
-                EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"Errors encountered"_s));
-            }
+            EXPECT_TRUE(answer != SaveFails
+                        || prompts.informationTexts.value(0).contains(u"Errors encountered"_s));
             if (!wentOn) { // everything as it was: the edit, the mark, the track picked
-                EXPECT_EQ(tag(u"name"_s) + u'|' + caption(), edited + u"|Tarvex Kite*"_s);
-                EXPECT_EQ(browser()->selectedItem, toyFolder);
-                EXPECT_EQ(folders()->currentIndex().data().toString() + u'|'
-                              + QString::number(folders()->selectionModel()->selectedRows().size()),
-                          u"toytrack|1"_s);
+                EXPECT_EQ(QStringList({tag(u"name"_s), caption(), browser()->selectedItem,
+                                       folders()->currentIndex().data().toString(),
+                                       QString::number(folders()->selectionModel()
+                                                           ->selectedRows().size())}),
+                          QStringList({edited, u"Tarvex Kite*"_s, toyFolder, u"toytrack"_s,
+                                       u"1"_s}));
             }
         }
     }
 }
 
-// Ctrl+Z undoes a change made through any editor, Ctrl+Shift+Z and Ctrl+Y redo it: the
-// document, the tag's row and the editor move together. A slider drag or a run of typing is
-// one step.
+// Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y: the document, the tag's row and the editor move together.
 TEST_F(SafetyTest, undoRedo_everyEditor_aDragOrARunOfTypingIsOneStep)
 {
+    // The tag's row, the editor showing it, the change, the value and what the editor shows.
     const struct Case {
         const char* what;
-        int row;         // of the tag in the list
-        QString editor;  // the control showing it, and what it shows after the change
+        int row;
+        QString editor;
         std::function<void(SafetyTest&)> change;
         QString value, shown;
     } cases[] = {
@@ -199,20 +189,18 @@ TEST_F(SafetyTest, undoRedo_everyEditor_aDragOrARunOfTypingIsOneStep)
         SCOPED_TRACE(c.what);
         open();
         const QString label = columnTexts(list(), 1).value(c.row);
-        const QString before = tag(label);
         const auto shown = [&]() -> QString { // value, row, editor
-            QString editor = c.editor.isEmpty() ? QString() : text(c.editor);
-            if (QSlider* s = qobject_cast<QSlider*>(c.editor.isEmpty() ? nullptr : w(c.editor)))
-                editor = QString::number(s->value());
-            return tag(label) + u'|' + rowValue(c.row) + u'|' + editor;
+            QWidget* editor = c.editor.isEmpty() ? nullptr : w(c.editor);
+            const auto* s = qobject_cast<QSlider*>(editor);
+            return tag(label) + u'|' + rowValue(c.row) + u'|' + (s ? QString::number(s->value())
+                   : editor ? editor->property("text").toString() : QString());
         };
-        const QString shownBefore = shown();
+        const QString before = tag(label), shownBefore = shown();
         c.change(*this);
-        EXPECT_NE(tag(label), before);
-        if (!c.value.isEmpty()) {
-            EXPECT_EQ(shown(), c.value + u'|' + c.value + u'|' + c.shown);
-        }
         const QString shownChanged = shown();
+        EXPECT_TRUE(c.value.isEmpty() ? tag(label) != before
+                                      : shownChanged == c.value + u'|' + c.value + u'|' + c.shown)
+            << shownChanged.toStdString();
         key(Qt::Key_Z); // one step back: the whole drag or run
         EXPECT_EQ(shown() + u'|' + caption(), shownBefore + u"|Tarvex Kite"_s);
         key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
@@ -223,9 +211,7 @@ TEST_F(SafetyTest, undoRedo_everyEditor_aDragOrARunOfTypingIsOneStep)
     }
 }
 
-// The caption is marked while the document differs from the file as loaded or saved, or the
-// Folder field holds a new name: not after typing back, nor after undoing back to the save.
-// Loading never marks, and starts a fresh history.
+// Typed back is no change, a new Folder name is one; loading never marks and clears the history.
 TEST_F(SafetyTest, caption_marksUnsavedChanges_typedBackOrUndoneToTheSaveIsNone)
 {
     open();
@@ -247,9 +233,7 @@ TEST_F(SafetyTest, caption_marksUnsavedChanges_typedBackOrUndoneToTheSaveIsNone)
     EXPECT_EQ(tag(u"name"_s) + u'|' + caption(), u"Toy World! by Ann|Tarvex Kite"_s);
 }
 
-// Typing in one field, leaving it and typing again, or typing in another field of the same
-// tag, are separate steps; undo and redo do nothing past the ends of the history. Undoing a
-// value typed into a row brings that row to view as the current one.
+// Undo and redo stop at the ends of the history; undoing a row's value makes that row current.
 TEST_F(SafetyTest, undo_runsEndWhenTheFocusMoves)
 {
     open();
@@ -274,10 +258,8 @@ TEST_F(SafetyTest, undo_runsEndWhenTheFocusMoves)
                                u"Toy Worldab|Ann|6:0|1:1 1 1"_s);
 }
 
-// Another program changes the track file: with nothing unsaved the track is shown again as
-// the file now is, on the same page and row; with unsaved changes the user is told once, and
-// Save asks before writing over it, even when the change kept the size and the modification
-// time. The editor's own saves and renames are no such change.
+// Reloaded on the same page and row; or told once, and Save asks even when the change kept the
+// size and the modification time. The editor's own saves and renames are no such change.
 TEST_F(SafetyTest, changedByAnotherProgram_reloadsQuietly_orTellsOnceAndSaveAsks)
 {
     open();
@@ -298,8 +280,7 @@ TEST_F(SafetyTest, changedByAnotherProgram_reloadsQuietly_orTellsOnceAndSaveAsks
     EXPECT_EQ(list()->currentIndex().row(), 3);
     EXPECT_TRUE(prompts.notices.isEmpty() && caption() == u"Tarvex Kite"_s);
 
-    // Unsaved changes: told once, whatever follows; the edits stay. Save asks, and Cancel
-    // writes nothing and keeps the edits.
+    // Unsaved changes: told once, whatever follows; Cancel on Save's question writes nothing.
     retype(w(u"txtAuthor"_s), u"Bob"_s);
     const QDateTime modified = QFileInfo(toyFile).lastModified();
     writeElsewhere(toyBytes(QString(grown).replace(u"6000"_s, u"5000"_s)), false, modified);
@@ -322,8 +303,7 @@ TEST_F(SafetyTest, changedByAnotherProgram_reloadsQuietly_orTellsOnceAndSaveAsks
     EXPECT_TRUE(TempLevels::readAll(toyFile).contains("Toy World by Bob\r\nSTARTPOS"));
     EXPECT_TRUE(prompts.informationTexts.value(0).endsWith(u"No Errors Encountered"_s));
 
-    // The editor's own saves, a rename among them: no notice, no reload (the history stays),
-    // no question on the next save.
+    // The editor's own saves and a rename: no notice, no reload (the history stays), no question.
     prompts = {};
     retype(w(u"txtAuthor"_s), u"Cy"_s);
     press(u"cmdSave"_s);

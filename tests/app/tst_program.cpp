@@ -1,5 +1,4 @@
-// The program as a whole: its command line, run as the real program, and its real message
-// boxes, answered from a timer.
+// The program as a whole: its command line, and its real message boxes answered from a timer.
 #include "GuiTest.h"
 #include "app/CommandLine.h"
 #include "app/Prompts.h"
@@ -22,14 +21,12 @@
 
 namespace {
 
-// The program itself: --version and --help print and end; a path that does not exist is
-// reported on standard error, and the editor starts all the same.
+// A path that does not exist is reported on standard error, and the editor starts all the same.
 TEST(CommandLineTest, versionHelpAndAMissingPath)
 {
     QTemporaryDir settings;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(); // offscreen too
     environment.insert(u"XDG_CONFIG_HOME"_s, settings.path());
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     const auto run = [&](const QStringList& arguments, QProcess& program) {
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(KITE_PROGRAM), arguments);
@@ -53,8 +50,7 @@ TEST(CommandLineTest, versionHelpAndAMissingPath)
     missing.waitForFinished();
 }
 
-// A track folder named in bytes that are not UTF-8 (as archives made on Windows name them) is
-// found from the command line by its bytes, and a path that is not there is named readably.
+// Bytes that are not UTF-8 (as archives made on Windows name folders) are kept; messages read.
 TEST(CommandLineTest, trackNamedInBytesThatAreNotUtf8_isFoundByItsBytes)
 {
     QTemporaryDir dir;
@@ -77,8 +73,7 @@ TEST(CommandLineTest, trackNamedInBytesThatAreNotUtf8_isFoundByItsBytes)
         << problem.toStdString();
 }
 
-// The real message boxes, answered as a user would: each shows its whole text under the
-// program's name, a long path wrapped within the box; Retry is true, Escape is Cancel.
+// Each shows its whole text, a long path wrapped within the box; Escape is Cancel.
 TEST(QtPromptsTest, realMessageBoxes_showTheWholeTextWrapped_escapeCancels)
 {
     const QString folder = QDir::tempPath() + u"/levels/"_s + QString(250, u'n') + u"/"_s
@@ -100,9 +95,7 @@ TEST(QtPromptsTest, realMessageBoxes_showTheWholeTextWrapped_escapeCancels)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.buttons.toStdString());
         QString shown;
-        int widest = 0, room = 0, height = 0, laidOut = 0;
         QTimer poll; // looks for the box once it is open, measures it and answers it
-        poll.setInterval(10);
         QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
@@ -114,26 +107,22 @@ TEST(QtPromptsTest, realMessageBoxes_showTheWholeTextWrapped_escapeCancels)
                 buttons << button->text();
             buttons.sort();
             shown = box->windowTitle() + u'|' + label->text() + u'|' + buttons.join(u',');
-            room = label->contentsRect().width();
-            height = label->height();
-            const QRect laid = label->fontMetrics().boundingRect(
-                QRect(0, 0, room, 1 << 20), Qt::TextWordWrap, label->text()); // as it wraps
-            widest = laid.width();
-            laidOut = laid.height();
-            EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
+            const int room = label->contentsRect().width(); // the text as it wraps there
+            const QRect laid = label->fontMetrics().boundingRect(QRect(0, 0, room, 1 << 20),
+                                                                 Qt::TextWordWrap, label->text());
+            EXPECT_TRUE(room > 0 && laid.width() <= room && laid.height() <= label->height()
+                        && box->frameGeometry().width()
+                               <= box->screen()->availableGeometry().width());
             if (box->button(QMessageBox::Retry))
                 box->button(QMessageBox::Retry)->click();
             else
                 QTest::keyClick(box, Qt::Key_Escape);
         });
-        poll.start();
+        poll.start(10);
         EXPECT_EQ(c.ask(), c.answer);
         QString text = c.text;
         text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
         EXPECT_EQ(shown.remove(QChar(0x200B)), u"Tarvex Kite|"_s + text + u'|' + c.buttons);
-        EXPECT_GT(room, 0);
-        EXPECT_LE(widest, room);
-        EXPECT_GE(height, laidOut);
     }
 }
 
