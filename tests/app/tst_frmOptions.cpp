@@ -286,7 +286,8 @@ TEST_F(FrmOptionsTest, pageButtons_tabReachesBoth_spaceOrEnterShowsItsPage)
                                       std::pair("optSelFrames0", Qt::Key_Enter),
                                       std::pair("optSelFrames1", Qt::Key_Space)}) {
         w(button)->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(QApplication::focusWidget(), key);
+        ASSERT_TRUE(w(button)->hasFocus()) << button; // not when Enter pressed OK and closed it
+        QTest::keyClick(w(button), key);
         shown << QString::number(w("frames1")->isVisible()) + QString::number(dialog->isVisible());
     }
     EXPECT_EQ(shown.join(u' '), u"11 01 11"_s);
