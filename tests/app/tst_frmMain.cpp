@@ -118,28 +118,24 @@ TEST_F(WindowTest, session_pickEditRenameAndSave_newCreatesTheFile_exitStoresThe
                 && store.read(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s) == levels);
 }
 
-TEST_F(WindowTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRedWhileNotANumber)
+// The name fields store as they are typed (the undo tests show it); here the numeric fields
+// and the sliders, every position of which is stored.
+TEST_F(WindowTest, editors_sliderPositionsAndNumbersStore_numericFieldsRedWhileNotANumber)
 {
     start(toyFolder);
-    retype(w(u"txtAuthor"_s), QString());
-    QStringList seen{tag(u"name"_s)};
-    for (const QChar c : u"Bob"_s)
-        QTest::keyClicks(w(u"txtAuthor"_s), QString(c)), seen << tag(u"name"_s);
-    QTest::keyClicks(w(u"txtName"_s), u"!"_s);
-    seen << rowValue(u"NAME"_s);
     auto* field = w<QLineEdit>(u"editNumeric0"_s);
     retype(field, QString());
+    QStringList seen;
     for (const char* key : {"", "-", "2", "0", "x", "\b"}) { // the value stored, R while red
         QTest::keyClicks(field, QLatin1String(key));
         const bool red = field->palette().color(QPalette::Text) == QColor(255, 0, 0);
         seen << tag(u"vertfogstart"_s) + (red ? u"R"_s : QString());
     }
     seen << rowValue(u"VERTFOGSTART"_s);
-    EXPECT_EQ(seen.join(u'|'), u"Toy World|Toy World by B|Toy World by Bo|Toy World by Bob|"
-                               u"Toy World! by Bob|-2000R|-2000R|-2|-20|-20R|-20|-20"_s);
+    EXPECT_EQ(seen.join(u'|'), u"-2000R|-2000R|-2|-20|-20R|-20|-20"_s);
     EXPECT_EQ(field->palette().color(QPalette::Text),
               QApplication::palette().color(QPalette::ButtonText));
-    // Every position is stored; its number shows at the handle, to screen readers, on hover.
+    // By keyboard, mouse and wheel; the number shows at the handle, to screen readers, on hover.
     const char* tags[]{"FARCLIP", "FOGSTART", "WORLDRGBPER", "MODELRGBPER", "INSTANCERGBPER"};
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(tags[i]);
