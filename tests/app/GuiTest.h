@@ -5,10 +5,10 @@
 #include <QDir>
 #include <QHash>
 #include <QImage>
-#include <QPalette>
-#include <QStyle>
 #include <QLineEdit>
 #include <QListView>
+#include <QPalette>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -50,8 +50,33 @@ inline void clickRow(QAbstractItemView* view, int row, bool twice = false)
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
-// The contrast of two colours as the web's accessibility guidelines measure it: 1 (none) to
-// 21 (black on white); body text wants 4.5, large text and marks 3.
+// Select all, then type (or delete).
+inline void retype(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text.isEmpty() ? u"\b"_s : text);
+}
+
+// The objectNames Tab moves the keyboard focus to, from where it is until `last`.
+inline QString tabOrder(const QString& last)
+{
+    QStringList order;
+    while (order.size() < 30 && (order.isEmpty() || order.last() != last)) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    return order.join(u' ');
+}
+
+// A long text as lists and labels show it: its first thousand characters and its length.
+inline bool shortened(const QString& shown, const QString& whole)
+{
+    return shown.startsWith(whole.left(1000)) && shown.size() < 1100
+           && shown.contains(QLocale().toString(whole.size()));
+}
+
+// Contrast as the web's accessibility guidelines measure it: text wants 4.5, large text 3.
 inline double contrast(const QColor& a, const QColor& b)
 {
     const auto luminance = [](const QColor& c) {
@@ -65,8 +90,7 @@ inline double contrast(const QColor& a, const QColor& b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// How well what is drawn in `area` of a widget (its text, a picture) stands out: the
-// strongest contrast of any pixel there against the area's most common colour, its background.
+// The strongest contrast in `area` of a widget against the area's most common colour.
 inline double inkContrast(QWidget* widget, QRect area = {})
 {
     const QImage image = widget->grab().toImage();
@@ -75,26 +99,35 @@ inline double inkContrast(QWidget* widget, QRect area = {})
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             ++counts[image.pixel(x, y)];
-    QRgb background = 0;
-    int most = -1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > most)
-            background = it.key(), most = it.value();
+    const QRgb background = std::max_element(counts.cbegin(), counts.cend()).key();
     double best = 1.0;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         best = std::max(best, contrast(QColor(it.key()), QColor(background)));
     return best;
 }
 
-// A dark desktop for the time of a test: the Fusion style with a dark palette, as desktops
-// with a dark theme give Qt programs.
+// A dark desktop for the time of a test: the Fusion style with a dark palette.
 class DarkDesktop
 {
 public:
     DarkDesktop() : m_style(QApplication::style()->name()), m_palette(QApplication::palette())
     {
+        using P = QPalette;
+        const std::pair<P::ColorRole, QRgb> colours[]{
+            {P::Window, 0x353535}, {P::WindowText, 0xe6e6e6}, {P::Base, 0x232323},
+            {P::AlternateBase, 0x353535}, {P::ToolTipBase, 0x191919}, {P::ToolTipText, 0xe6e6e6},
+            {P::Text, 0xe6e6e6}, {P::Button, 0x353535}, {P::ButtonText, 0xe6e6e6},
+            {P::BrightText, 0xff5050}, {P::Light, 0x505050}, {P::Midlight, 0x424242},
+            {P::Dark, 0x191919}, {P::Mid, 0x282828}, {P::Shadow, 0x0a0a0a},
+            {P::Highlight, 0x2a82da}, {P::HighlightedText, 0xffffff}, {P::Link, 0x5aa0f0},
+            {P::PlaceholderText, 0x808080}};
+        QPalette dark;
+        for (const auto& [role, rgb] : colours)
+            dark.setColor(role, QColor(rgb));
+        for (const P::ColorRole role : {P::WindowText, P::Text, P::ButtonText})
+            dark.setColor(P::Disabled, role, QColor(0x808080));
         QApplication::setStyle(u"Fusion"_s);
-        QApplication::setPalette(palette());
+        QApplication::setPalette(dark);
     }
     ~DarkDesktop()
     {
@@ -103,45 +136,9 @@ public:
     }
     Q_DISABLE_COPY_MOVE(DarkDesktop)
 
-    static QPalette palette()
-    {
-        QPalette dark;
-        const QColor window(53, 53, 53), base(35, 35, 35), light(230, 230, 230);
-        const QColor grey(128, 128, 128);
-        for (const auto& [role, colour] :
-             {std::pair(QPalette::Window, window), std::pair(QPalette::WindowText, light),
-              std::pair(QPalette::Base, base), std::pair(QPalette::AlternateBase, window),
-              std::pair(QPalette::ToolTipBase, QColor(25, 25, 25)),
-              std::pair(QPalette::ToolTipText, light), std::pair(QPalette::Text, light),
-              std::pair(QPalette::Button, window), std::pair(QPalette::ButtonText, light),
-              std::pair(QPalette::BrightText, QColor(255, 80, 80)),
-              std::pair(QPalette::Light, QColor(80, 80, 80)),
-              std::pair(QPalette::Midlight, QColor(66, 66, 66)),
-              std::pair(QPalette::Dark, QColor(25, 25, 25)),
-              std::pair(QPalette::Mid, QColor(40, 40, 40)),
-              std::pair(QPalette::Shadow, QColor(10, 10, 10)),
-              std::pair(QPalette::Highlight, QColor(42, 130, 218)),
-              std::pair(QPalette::HighlightedText, QColor(255, 255, 255)),
-              std::pair(QPalette::Link, QColor(90, 160, 240)),
-              std::pair(QPalette::PlaceholderText, grey)})
-            dark.setColor(role, colour);
-        for (const QPalette::ColorRole role :
-             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            dark.setColor(QPalette::Disabled, role, grey);
-        return dark;
-    }
-
 private:
     QString m_style;
     QPalette m_palette;
 };
-
-// Select all, then type (or delete).
-inline void retype(QWidget* field, const QString& text)
-{
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, text.isEmpty() ? u"\b"_s : text);
-}
 
 #endif

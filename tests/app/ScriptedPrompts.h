@@ -13,11 +13,10 @@ class ScriptedPrompts final : public Prompts
 {
 public:
     QStringList informationTexts, retryTexts, inputPrompts, inputAnswers, questions;
-    QList<QColor> colourDialogInitials, colourAnswers;
-    QList<bool> retryAnswers, questionAnswers;
     QStringList saveQuestions, overwriteQuestions, notices;
+    QList<QColor> colourDialogInitials, colourAnswers;
+    QList<bool> retryAnswers, questionAnswers, overwriteAnswers;
     QList<SaveChoice> saveAnswers;
-    QList<bool> overwriteAnswers;
     std::function<void()> onRetryPrompt; // runs inside Retry/Cancel, e.g. to mend the folder
 
     void information(QWidget*, const QString& text) override { informationTexts.append(text); }
@@ -26,13 +25,13 @@ public:
         retryTexts.append(text);
         if (onRetryPrompt)
             onRetryPrompt();
-        return !retryAnswers.isEmpty() && retryAnswers.takeFirst();
+        return answer(retryAnswers);
     }
     QColor chooseColour(QWidget*, const QColor& initial) override
     {
         colourDialogInitials.append(initial);
-        const QColor answer = colourAnswers.isEmpty() ? QColor() : colourAnswers.takeFirst();
-        return answer.isValid() ? answer : initial;
+        const QColor chosen = colourAnswers.isEmpty() ? QColor() : colourAnswers.takeFirst();
+        return chosen.isValid() ? chosen : initial;
     }
     QString inputText(QWidget*, const QString& prompt) override
     {
@@ -40,21 +39,18 @@ public:
         return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
     }
     bool yesOrNo(QWidget*, const QString& question) override
-    {
-        questions.append(question);
-        return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
-    }
+    { questions.append(question); return answer(questionAnswers); }
     SaveChoice saveDiscardOrCancel(QWidget*, const QString& text) override
     {
         saveQuestions.append(text);
         return saveAnswers.isEmpty() ? SaveChoice::Cancel : saveAnswers.takeFirst();
     }
     bool overwriteOrCancel(QWidget*, const QString& text) override
-    {
-        overwriteQuestions.append(text);
-        return !overwriteAnswers.isEmpty() && overwriteAnswers.takeFirst();
-    }
+    { overwriteQuestions.append(text); return answer(overwriteAnswers); }
     void notice(QWidget*, const QString& text) override { notices.append(text); }
+
+private:
+    static bool answer(QList<bool>& script) { return !script.isEmpty() && script.takeFirst(); }
 };
 
 #endif

@@ -1,246 +1,175 @@
-// The editor window over temporary track folders, driven through its real controls: start-up
-// and shutdown, picks in the real browser, every editor, the attribute list, Save and New.
-#include "GuiTest.h"
-#include "ScriptedPrompts.h"
+// The main window driven through its real controls, from start-up to Exit.
+#include "WindowTest.h"
 #include "app/CommandLine.h"
-#include "app/LongText.h"
-#include "app/frmMain.h"
-#include "descriptions/desc.h"
-#include "document/edit.h"
-#include "save/Rename.h"
 #include "save/renameJournal.h"
-#include "settings/SqliteStore.h"
-#include "support/TempTrack.h"
 
-#include <QAbstractButton>
 #include <QAccessible>
 #include <QLabel>
-#include <QButtonGroup>
-#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSlider>
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
-#include <QWindow>
 
 #include <functional>
 
 namespace {
 
-// The window that shows the tooltip text, if one is shown.
-QWidget* toolTipWindow()
+// The stored folder, or one gone (Cancel: the working folder), or a command line's track.
+TEST_F(WindowTest, startUp_opensTheGivenOrStoredTrackAsAClickWould_orSaysWhyNot)
 {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->inherits("QTipLabel") && top->isVisible())
-            return top;
-    }
-    return nullptr;
-}
-
-// <temp>/levels holds toytrack (with a .taz file) and emptyfolder (no info file).
-class FrmMainTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        track(u"toytrack"_s, u"NAME\t\t'Toy World by Ann'|FARCLIP\t\t6000\t; far|FOGSTART\t4000|"
-                             u"FOGCOLOR\t64 96 160|VERTFOGSTART\t-2000|VERTFOGEND\t0|"
-                             u"WORLDRGBPER\t80|MODELRGBPER\t70|INSTANCERGBPER\t60"_s);
-        temp.writeFile(u"levels/toytrack/toytrack.taz"_s, "geometry");
-        temp.makeFolder(u"levels/emptyfolder"_s);
-        levels = QDir(temp.path() + u"/levels"_s).canonicalPath();
-    }
-    void track(const QString& name, const QString& lines) const
-    { temp.writeFile(u"levels/%1/%1.inf"_s.arg(name), crlfLines(lines.split(u'|'))); }
-    // Starts the editor in `working` with `stored` as the remembered folder (none if empty).
-    void start(const QString& stored, const QString& working = QDir::tempPath())
-    {
-        QDir::setCurrent(working);
-        if (!stored.isEmpty())
-            store.write(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s, stored);
-        window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
-        window->Form_Load();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    // A control of the Light or Fog page is made when one of them is first shown: the user
-    // looks at the Fog page and goes back to the page shown before.
-    template <typename T = QWidget>
-    T* w(const QString& name) const
-    {
-        if (!window->findChild<QWidget*>(name)) {
-            const auto* shown = window->findChild<QButtonGroup*>()->checkedButton();
-            showPage(2);
-            QTest::mouseClick(const_cast<QAbstractButton*>(shown), Qt::LeftButton);
-        }
-        return child<T>(window.get(), name);
-    }
-    QString text(const QString& name) const { return w(name)->property("text").toString(); }
-    QSlider* slider(int index) const { return w<QSlider>(u"editSld%1"_s.arg(index)); }
-    QTreeView* list() const // made when its page is first shown
-    { if (!window->findChild<QTreeView*>()) showPage(3); return w<QTreeView>(u"listviewAttr"_s); }
-    int rows() const { return list()->model()->rowCount(); }
-    QString tag(const QString& label) const { return edit::getTagValue(state, label); }
-    QString rowValue(const QString& label) const // of the first row with that label
-    { return columnTexts(list()).value(columnTexts(list(), 1).indexOf(label)); }
-    QString enabled() const // which of Save and New can be pressed
-    { return QLatin1String(w(u"cmdSave"_s)->isEnabled() ? "Save" : "") + QLatin1String(
-          w(u"cmdNew"_s)->isEnabled() ? "New" : ""); }
-    void press(const QString& button) const { QTest::mouseClick(w(button), Qt::LeftButton); }
-    void showPage(int index) const { press(u"optFrames%1"_s.arg(index)); }
-    void pickFolder(const QString& name) const
-    { clickRow(w<QListView>(u"objDir"_s), columnTexts(w<QListView>(u"objDir"_s)).indexOf(name)); }
-    QLineEdit* rowEditor() const { return list()->viewport()->findChild<QLineEdit*>(); }
-    // Clicks a row of the attribute list and double-clicks it (or the point `at`), then types
-    // into the editor the timer opens.
-    void editRow(int row, const QString& typed, Qt::Key end = Qt::Key_Return, QPoint at = {}) const
-    {
-        clickRow(list(), row);
-        if (at.isNull()) {
-            at = list()->visualRect(list()->model()->index(row, 0)).center();
-        } else { // a double-click elsewhere: its first click lands there too
-            QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, at);
-        }
-        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, at);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return rowEditor() && rowEditor()->isVisible(); }));
-        retype(rowEditor(), typed);
-        QTest::keyClick(rowEditor(), end);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !rowEditor() || !rowEditor()->isVisible(); }));
-    }
-
-    TempLevels temp;
-    QString levels;
-    settings::MemoryStore store;
-    edit::State state;
-    desc::Store descriptions;
-    Rename::Settings rename;
-    ScriptedPrompts prompts;
-    std::unique_ptr<frmMain> window;
-};
-
-// A stored folder loads its track into the form's layout; a vanished one asks, and Cancel
-// loads the working folder.
-TEST_F(FrmMainTest, startUp_storedFolderLoads_vanishedOneAsksAndCancelLoadsTheWorkingFolder)
-{
-    start(levels + u"/toytrack"_s);
-    EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem, levels + u"/toytrack"_s);
-    EXPECT_EQ(columnTexts(list(), 1).join(u' '), u"NAME FARCLIP FOGSTART FOGCOLOR VERTFOGSTART "
-              u"VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER"_s);
-    QStringList shown{window->windowHandle()->title(), enabled()}; // the caption shown
-    for (const char* name : {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
-        shown << text(QLatin1String(name));
-    shown << QString::number(slider(0)->value()) << QString::number(slider(4)->value());
-    EXPECT_EQ(shown.join(u'|'), u"Tarvex Kite|Save|Toy World|Ann|toytrack|-2000|Red:\nGreen:\n"
-                                u"Blue:|6000|60"_s);
+    temp.writeFile(u"levels/toytrack/notes.inf"_s, "NAME other");
+    const auto shown = [this] { // the browser, then the track loaded
+        QStringList seen{browser()->Path(), browser()->selectedItem,
+                         folders()->currentIndex().data().toString(), caption(), enabled(),
+                         columnTexts(list(), 1).join(u' ')};
+        for (const char* name :
+             {"txtName", "txtAuthor", "txtFolder", "editNumeric0", "lblfogcolor"})
+            seen << text(QLatin1String(name));
+        seen << QString::number(slider(0)->value()) << QString::number(slider(4)->value());
+        return seen.join(u'|');
+    };
+    start(QString(), levels);
+    pickFolder(u"toytrack"_s);
+    const QString track = u"|Tarvex Kite|Save|NAME STARTPOS FARCLIP FOGSTART FOGCOLOR VERTFOGSTART "
+                          u"VERTFOGEND WORLDRGBPER MODELRGBPER INSTANCERGBPER|Toy World|Ann|"
+                          u"toytrack|-2000|"_s;
+    const QString clicked = levels + u'|' + toyFolder + u"|toytrack"_s + track
+                            + u"Red: 64\nGreen: 96\nBlue: 160|6000|60"_s;
+    EXPECT_EQ(shown(), clicked);
     // In twips, 15 to the pixel: the window 9375 by 6735, the browser at 120, 480, 2655 by 5535.
-    EXPECT_EQ(std::pair(window->size(), w(u"fbMain"_s)->geometry()),
+    EXPECT_EQ(std::pair(window->size(), browser()->geometry()),
               std::pair(QSize(625, 449), QRect(8, 32, 177, 369)));
-    window.reset();
-    start(levels + u"/gone"_s, levels + u"/toytrack"_s);
-    EXPECT_EQ(w<folderBox>(u"fbMain"_s)->Path(), levels + u"/toytrack"_s);
-    EXPECT_EQ(rows(), 9);
-    ASSERT_EQ(prompts.retryTexts.size(), 1);
-    EXPECT_TRUE(prompts.retryTexts[0].startsWith(u"Error accessing "_s + levels + u"/gone\r\r"));
+    // The stored folder is opened itself; after start-up the fog caption shows no numbers.
+    const QString stored = toyFolder + u'|' + toyFolder + u"|toytrack"_s + track
+                           + u"Red:\nGreen:\nBlue:|6000|60"_s;
+    const QString empty = levels + u"/emptyfolder"_s;
+    const QString none = empty + u'|' + empty + u"|emptyfolder|Tarvex Kite|New||"_s;
+    const struct { QString stored, working, given, shows, problem, asked; } cases[]{
+        {toyFolder, levels, {}, stored, {}, {}},
+        {levels + u"/gone"_s, toyFolder, {}, stored, {},
+         u"Error accessing "_s + levels + u"/gone\r\r"_s},
+        {empty, levels, toyFolder, clicked, {}, {}},
+        {empty, levels, u"toytrack/"_s, clicked, {}, {}}, // from the working folder
+        {empty, levels, u"toytrack/toytrack.inf"_s, clicked, {}, {}},
+        {empty, levels, levels + u"/gone"_s, none, u"does not exist"_s, {}},
+        {empty, levels, u"toytrack/notes.inf"_s, none, u"is not a track's info file"_s, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString(c.stored + u' ' + c.given).toStdString());
+        QString problem;
+        QDir::setCurrent(c.working);
+        const QString folder = c.given.isEmpty() ? QString() : trackFolderFor(c.given, &problem);
+        prompts = {};
+        start(c.stored, c.working, folder);
+        EXPECT_TRUE(shown().startsWith(c.shows)) << shown().toStdString();
+        EXPECT_TRUE(problem.isEmpty() ? c.problem.isEmpty()
+                                      : problem.contains(c.problem) && problem.contains(c.given))
+            << problem.toStdString();
+        EXPECT_TRUE(c.asked.isEmpty() ? prompts.retryTexts.isEmpty()
+                                      : prompts.retryTexts.size() == 1
+                                            && prompts.retryTexts[0].startsWith(c.asked));
+    }
 }
 
-// With no stored folder: picks load tracks, New, About, and Exit stores the open folder.
-TEST_F(FrmMainTest, session_picksLoadTracks_newCreatesTheFile_exitStoresTheOpenFolder)
+// New is enabled only while the picked folder has no info file, so it never meets an edit.
+TEST_F(WindowTest, session_pickEditRenameAndSave_newCreatesTheFile_exitStoresTheOpenFolder)
 {
     start(QString(), levels);
-    QStringList seen{w<folderBox>(u"fbMain"_s)->Path() + enabled()}; // the folder, Save/New, rows
+    QStringList seen{browser()->Path() + enabled()}; // the folder, Save/New, rows
     pickFolder(u"toytrack"_s);
     seen << text(u"txtFolder"_s) + enabled() + QString::number(rows());
+    showPage(2);
+    slider(0)->setFocus();
+    QTest::keyClick(slider(0), Qt::Key_PageUp);
+    showPage(0);
+    retype(w(u"txtFolder"_s), u"mytrack"_s);
+    press(u"cmdNew"_s);
+    seen << enabled() + caption();
+    press(u"cmdSave"_s);
+    const QString folder = levels + u"/mytrack"_s;
+    EXPECT_EQ(prompts.informationTexts.value(0), u"Saved changes to '"_s + folder
+                  + u"/mytrack.inf'\rRenamed folder 'toytrack' to 'mytrack'\rRenamed selected "
+                  u"file types in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
+    EXPECT_TRUE(!QFileInfo::exists(toyFolder) && QFileInfo::exists(folder + u"/mytrack.taz"_s));
+    const QByteArray written = TempLevels::readAll(folder + u"/mytrack.inf"_s);
+    EXPECT_TRUE(written.contains("\r\nFARCLIP\t\t6005\t") && written.endsWith("PER\t60\r\n"));
+    seen << browser()->selectedItem + enabled();
+    browser()->setPath(levels); // Save opened the track's folder
     pickFolder(u"emptyfolder"_s);
     seen << text(u"txtFolder"_s) + enabled() + QString::number(rows() + slider(0)->value());
     press(u"cmdNew"_s);
-    seen << enabled() + QString::number(rows());
-    EXPECT_EQ(seen, (QStringList{levels + u"New"_s, u"toytrackSave9"_s, u"New0"_s, u"Save12"_s}));
-    EXPECT_TRUE(QFileInfo::exists(levels + u"/emptyfolder/emptyfolder.inf"_s));
+    seen << enabled() + QString::number(rows()) + caption();
+    EXPECT_EQ(seen, (QStringList{levels + u"New"_s, u"toytrackSave10"_s, u"SaveTarvex Kite*"_s,
+                                 folder + u"Save"_s, u"New0"_s, u"Save12Tarvex Kite"_s}));
+    EXPECT_TRUE(prompts.saveQuestions.isEmpty()
+                && QFileInfo::exists(levels + u"/emptyfolder/emptyfolder.inf"_s));
+    prompts.informationTexts.clear();
     press(u"cmdAbout"_s);
+    // Five lines: the credit names the project and its licence, the contact where the README is.
     const QStringList about = prompts.informationTexts.value(0).split(u'\n');
-    ASSERT_EQ(about.size(), 5);
-    EXPECT_TRUE(about[3].isEmpty());
-    // The credit names the project and its licence, the contact line where the README is.
-    EXPECT_TRUE(about[1].contains(u"Tarvex Kite"_s) && about[1].contains(u"Licence: MIT"_s))
-        << about[1].toStdString();
-    EXPECT_TRUE(about[2].contains(u"README.md"_s) && about[2].contains(u"/doc/tarvex-kite"_s))
-        << about[2].toStdString();
-    EXPECT_EQ(about[0] + u'|' + about[4],
-              u"Tarvex Kitework (Kite)|Version 2.0, Compiled December 30, 2001"_s);
+    EXPECT_TRUE(about.size() == 5 && about[1].contains(u"Tarvex Kite"_s)
+                && about[1].contains(u"Licence: MIT"_s) && about[2].contains(u"README.md"_s)
+                && about[2].contains(u"/doc/tarvex-kite"_s)) << about.join(u'|').toStdString();
+    EXPECT_EQ(about.value(0) + u'|' + about.value(3) + u'|' + about.value(4),
+              u"Tarvex Kitework (Kite)||Version 2.0, Compiled December 30, 2001"_s);
     press(u"cmdExit"_s);
     EXPECT_TRUE(window->isHidden()
                 && store.read(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s) == levels);
 }
 
-TEST_F(FrmMainTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsRedWhileNotANumber)
+// The name fields store as they are typed (the undo tests show it); here the numeric fields
+// and the sliders, every position of which is stored.
+TEST_F(WindowTest, editors_sliderPositionsAndNumbersStore_numericFieldsRedWhileNotANumber)
 {
-    start(levels + u"/toytrack"_s);
-    retype(w(u"txtAuthor"_s), QString());
-    QStringList names{tag(u"name"_s)};
-    for (const QChar c : u"Bob"_s) {
-        QTest::keyClicks(w(u"txtAuthor"_s), QString(c));
-        names << tag(u"name"_s);
-    }
-    QTest::keyClicks(w(u"txtName"_s), u"!"_s);
-    names << rowValue(u"NAME"_s);
-    EXPECT_EQ(names.join(u'|'), u"Toy World|Toy World by B|Toy World by Bo|Toy World by Bob|"
-                                u"Toy World! by Bob"_s);
+    start(toyFolder);
     auto* field = w<QLineEdit>(u"editNumeric0"_s);
     retype(field, QString());
-    QStringList seen; // the stored value, and R while the text is red
-    for (const char* key : {"", "-", "2", "0", "x", "\b"}) {
+    QStringList seen;
+    for (const char* key : {"", "-", "2", "0", "x", "\b"}) { // the value stored, R while red
         QTest::keyClicks(field, QLatin1String(key));
         const bool red = field->palette().color(QPalette::Text) == QColor(255, 0, 0);
         seen << tag(u"vertfogstart"_s) + (red ? u"R"_s : QString());
     }
     seen << rowValue(u"VERTFOGSTART"_s);
-    EXPECT_EQ(seen.join(u' '), u"-2000R -2000R -2 -20 -20R -20 -20"_s);
+    EXPECT_EQ(seen.join(u'|'), u"-2000R|-2000R|-2|-20|-20R|-20|-20"_s);
     EXPECT_EQ(field->palette().color(QPalette::Text),
               QApplication::palette().color(QPalette::ButtonText));
-    // Sliders store every position, by keyboard, mouse and wheel.
+    // By keyboard, mouse and wheel; the number shows at the handle, to screen readers, on hover.
     const char* tags[]{"FARCLIP", "FOGSTART", "WORLDRGBPER", "MODELRGBPER", "INSTANCERGBPER"};
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(tags[i]);
         QSlider* s = slider(i);
         const int max = i < 2 ? 20000 : 100;
-        EXPECT_EQ(std::tuple(s->maximum(), s->tickInterval(), s->pageStep()),
-                  std::tuple(max, max / 10, 5));
         showPage(i < 2 ? 2 : 1);
         s->setFocus();
-        QList<int> values;
         const QPoint left(4, s->height() / 2), middle(s->width() / 2, s->height() / 2);
         QWheelEvent wheel(middle, s->mapToGlobal(middle), {}, {0, -120}, {}, {},
                           Qt::NoScrollPhase, false);
-        // The number shows at the handle while it moves, and to screen readers.
-        QStringList unseen;
-        const auto valueShown = [&] {
-            const QString number = QString::number(s->value());
-            const QWidget* tip = toolTipWindow();
-            const double handleX = s->mapToGlobal(QPoint()).x()
-                + double(s->value()) / s->maximum() * s->width();
-            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(s);
-            if (!tip || QToolTip::text() != number || std::abs(tip->x() - handleX) > 24.0
-                || reader->text(QAccessible::Value) != number
-                || reader->valueInterface()->currentValue().toString() != number)
-                unseen << number;
-        };
         const std::function<void()> ways[]{// Home, a drag from the left end to the middle, wheel
-            [&] { QTest::keyClick(s, Qt::Key_Home); valueShown(); },
-            [&] { QTest::mousePress(s, Qt::LeftButton, {}, left), QTest::mouseMove(s, middle);
-                  valueShown(); QTest::mouseRelease(s, Qt::LeftButton, {}, middle); },
-            [&] { QApplication::sendEvent(s, &wheel); valueShown(); }};
+            [&] { QTest::keyClick(s, Qt::Key_Home); },
+            [&] { QTest::mousePress(s, Qt::LeftButton, {}, left), QTest::mouseMove(s, middle); },
+            [&] { QTest::mouseRelease(s, Qt::LeftButton, {}, middle);
+                  QApplication::sendEvent(s, &wheel); }};
+        QList<int> values;
         for (const auto& move : ways) {
             QToolTip::hideText();
             move();
+            const QString number = QString::number(s->value());
             values << s->value();
             EXPECT_EQ(tag(QLatin1String(tags[i])) + u'|' + rowValue(QLatin1String(tags[i])),
-                      u"%1|%1"_s.arg(s->value()));
+                      number + u'|' + number);
+            QWidget* tip = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                tip = top->inherits("QTipLabel") && top->isVisible() ? top : tip;
+            const double x = s->mapToGlobal(QPoint()).x() + double(s->value()) / max * s->width();
+            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(s);
+            EXPECT_TRUE(tip && QToolTip::text() == number && std::abs(tip->x() - x) <= 24.0
+                        && reader->text(QAccessible::Value) == number
+                        && reader->valueInterface()->currentValue().toString() == number)
+                << number.toStdString();
         }
-        EXPECT_EQ(unseen, QStringList());
-        QToolTip::hideText(); // a pointer resting on the slider is told its value
+        QToolTip::hideText();
         QHelpEvent rest(QEvent::ToolTip, middle, s->mapToGlobal(middle));
         QApplication::sendEvent(s, &rest);
         EXPECT_EQ(QToolTip::text(), QString::number(s->value()));
@@ -249,7 +178,8 @@ TEST_F(FrmMainTest, editors_everyKeystrokeAndSliderPositionStores_numericFieldsR
     }
 }
 
-TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLeftAlone)
+// Without a usable colour the swatch looks unavailable, says why, and opens nothing.
+TEST_F(WindowTest, fogColour_cancelledRewritesIt_chosenIsStored_unusableOpensNothing)
 {
     track(u"badfog"_s, u"FOGCOLOR 64 64"_s);
     track(u"nofog"_s, u"NAME No Fog"_s);
@@ -257,6 +187,9 @@ TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLef
     pickFolder(u"toytrack"_s);
     showPage(2);
     QWidget* swatch = w(u"picFogColor"_s);
+    const auto centre = [swatch] {
+        return swatch->grab().toImage().pixelColor(swatch->rect().center());
+    };
     swatch->setFocus();
     QTest::keyClick(swatch, Qt::Key_Space);
     EXPECT_EQ(tag(u"fogcolor"_s), u"64 96 160 "_s);
@@ -264,60 +197,80 @@ TEST_F(FrmMainTest, fogColour_cancelledRewritesIt_chosenIsStored_unreadableIsLef
     QTest::mouseClick(swatch, Qt::LeftButton);
     EXPECT_EQ(rowValue(u"FOGCOLOR"_s) + u'|' + text(u"lblfogcolor"_s),
               u"0 0 255 |Red: 0\nGreen: 0\nBlue: 255"_s);
-    EXPECT_EQ(swatch->grab().toImage().pixelColor(swatch->rect().center()), QColor(0, 0, 255));
+    EXPECT_TRUE(swatch->isEnabled() && centre() == QColor(0, 0, 255));
     EXPECT_EQ(prompts.colourDialogInitials, QList<QColor>(2, QColor(64, 96, 160)));
-    EXPECT_TRUE(swatch->isEnabled());
-    // Without a usable colour the swatch looks unavailable, says why, and opens nothing.
-    prompts.saveAnswers = {Prompts::SaveChoice::Discard}; // the colour chosen is not kept
+    prompts.saveAnswers = {Choice::Discard}; // the colour chosen is not kept
     for (const auto& [folder, why] : {std::pair(u"badfog"_s, u"FOGCOLOR value \"64 64\""_s),
                                       std::pair(u"emptyfolder"_s, u"No track is loaded"_s),
                                       std::pair(u"nofog"_s, u"no FOGCOLOR tag"_s)}) {
         pickFolder(folder);
         const QString caption = text(u"lblfogcolor"_s);
-        EXPECT_TRUE(!swatch->isEnabled() && swatch->toolTip().contains(why))
-            << swatch->toolTip().toStdString();
-        EXPECT_NE(swatch->grab().toImage().pixelColor(swatch->rect().center()), QColor(0, 0, 255));
+        EXPECT_TRUE(!swatch->isEnabled() && swatch->toolTip().contains(why)
+                    && centre() != QColor(0, 0, 255)) << swatch->toolTip().toStdString();
         QTest::mouseClick(swatch, Qt::LeftButton);
         QTest::keyClick(swatch, Qt::Key_Space);
-        EXPECT_EQ(prompts.colourDialogInitials.size(), 2);
-        EXPECT_EQ(text(u"lblfogcolor"_s), caption);
+        EXPECT_EQ(text(u"lblfogcolor"_s) + QString::number(prompts.colourDialogInitials.size()),
+                  caption + u'2');
     }
-    EXPECT_EQ(tag(u"fogcolor"_s), QString());
-    EXPECT_EQ(prompts.saveQuestions.size(), 1);
+    EXPECT_EQ(tag(u"fogcolor"_s) + QString::number(prompts.saveQuestions.size()), u"1"_s);
     pickFolder(u"badfog"_s);
     EXPECT_EQ(tag(u"fogcolor"_s), u"64 64"_s);
-    showPage(3); // mended in the attribute list, the colour can be chosen again
-    editRow(0, u"1 2 3"_s);
+    editRow(0, u"1 2 3"_s); // mended in the attribute list, the colour can be chosen again
     EXPECT_TRUE(swatch->isEnabled() && !swatch->toolTip().contains(u"FOGCOLOR"_s));
 }
 
-TEST_F(FrmMainTest, attributeList_clicksShowDescriptions_asTheOptionsDialogEditsThem)
+// Whole in its box (the longest built-in text smaller, a long one scrolling) and in the tooltip.
+TEST_F(WindowTest, descriptionLine_showsTheRowsWholeText_asTheOptionsDialogEditsIt)
 {
-    track(u"cases"_s, u"farclip 100|MIRRORS 0 1 0 256"_s);
+    const QList<cDesc> builtIns = desc::Store::builtInDescriptions();
+    const QString mirrors = std::find_if(builtIns.cbegin(), builtIns.cend(), [](const cDesc& d) {
+        return d.forTag == u"MIRRORS"_s; })->tagDesc;
+    store.write(desc::appName, desc::sectionName, u"MIRRORS"_s, mirrors);
+    QString userText;
+    while (userText.size() < 500)
+        userText += u"word%1 "_s.arg(userText.size());
+    userText = userText.left(499) + u'.';
+    track(u"cases"_s, u"farclip 100|MIRRORS 0 1 0 256|VERTFOGEND 0"_s);
     start(levels + u"/cases"_s);
-    showPage(3);
-    QTimer::singleShot(0, window.get(), [this] {
+    clickRow(list(), 0);
+    EXPECT_EQ(text(u"lblDesc"_s), QString()); // none yet
+    QTimer::singleShot(0, window.get(), [this, &userText] {
         QWidget* options = w(u"frmOptions"_s);
         QTest::mouseClick(child(options, u"cmdAddDesc"_s), Qt::LeftButton);
         retype(child(options, u"txtLabel"_s), u"FARCLIP"_s);
-        retype(child(options, u"txtDesc"_s), u"Seen this far"_s);
+        retype(child(options, u"txtDesc"_s), userText);
         QTest::keyClick(child(options, u"txtDesc"_s), Qt::Key_Return);
     });
-    QStringList shown; // none yet; the label as the store spells it; the last one stays
-    for (const int row : {1, 0, 1}) {
-        if (row == 0)
-            press(u"cmdOpt"_s); // returns once the dialog is hidden
+    press(u"cmdOpt"_s); // returns once the dialog is hidden
+    QApplication::setActiveWindow(window.get());
+    const double pageSize = w(u"attributesPage"_s)->font().pointSizeF();
+    auto* label = w<QLabel>(u"lblDesc"_s);
+    auto* box = w<QScrollArea>(u"lblDescBox"_s);
+    QScrollBar* bar = box->verticalScrollBar();
+    for (const auto& [row, whole, scrolls] :
+         {std::tuple(0, QString(u"FARCLIP: "_s + userText), true), // as the store spells it
+          std::tuple(1, QString(u"MIRRORS: "_s + mirrors), false)}) {
+        SCOPED_TRACE(row);
         clickRow(list(), row);
-        shown << text(u"lblDesc"_s);
+        QCoreApplication::sendPostedEvents(); // the line lays itself out
+        EXPECT_EQ(label->text() + u'|' + QTextDocumentFragment::fromHtml(box->toolTip())
+                      .toPlainText(), whole + u'|' + whole);
+        EXPECT_EQ(box->geometry(), QRect(16, 339, 393, 28)); // 240, 5085, 5895, 420 twips
+        const int needed = label->heightForWidth(label->width()); // every line laid out, seen
+        EXPECT_TRUE(label->height() >= needed && (bar->maximum() > 0) == scrolls
+                    && needed <= box->viewport()->height() + bar->maximum()
+                    && label->font().pointSizeF() >= (scrolls ? pageSize : 6.5));
+        bar->setValue(bar->maximum());
+        EXPECT_LE(label->geometry().bottom() - bar->value(), box->viewport()->height());
     }
+    clickRow(list(), 2);
+    QStringList shown{text(u"lblDesc"_s)};
     w(u"lblDesc"_s)->setProperty("text", QString());
-    QApplication::setActiveWindow(window.get()); // back from the options dialog
-    QTest::keyClick(list(), Qt::Key_Up); // moving with the keyboard shows them too
-    shown << text(u"lblDesc"_s);
-    EXPECT_EQ(shown.join(u'|'), u"|"_s + QStringList(3, u"FARCLIP: Seen this far"_s).join(u'|'));
+    QTest::keyClick(list(), Qt::Key_Up);
+    EXPECT_EQ(shown << text(u"lblDesc"_s), QStringList(2, u"MIRRORS: "_s + mirrors));
 }
 
-TEST_F(FrmMainTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOwnLine)
+TEST_F(WindowTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOwnLine)
 {
     track(u"twice"_s, u"STARTPOS 1 1 1|FARCLIP 10|STARTPOS 2 2 2"_s);
     start(levels + u"/twice"_s);
@@ -329,7 +282,7 @@ TEST_F(FrmMainTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOw
     const QPoint belowRows(20, list()->viewport()->height() - 5);
     QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, belowRows);
     QTest::qWait(20);
-    EXPECT_EQ(rowEditor(), nullptr); // nothing selected: nothing to edit
+    EXPECT_EQ(rowEditor(), nullptr);
     editRow(0, u"5 5 5"_s, Qt::Key_Return, belowRows);
     QStringList values{columnTexts(list()).join(u'|'), QString::number(slider(0)->value())};
     for (const cInfTag& line : state.tagList)
@@ -337,9 +290,8 @@ TEST_F(FrmMainTest, attributeList_inPlaceEdits_committedOrAbandoned_eachRowItsOw
     EXPECT_EQ(values.join(u' '), u"5 5 5|9000|9 9 9 9000 5 5 5 9000 9 9 9"_s);
 }
 
-// A text longer than a field or an in-place editor holds (32,767 characters): the list and
-// the labels show its start, no edit can store a cut copy of it, and Save writes it whole.
-TEST_F(FrmMainTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
+// Longer than a field holds (32,767): shown shortened in whole characters, never cut by an edit.
+TEST_F(WindowTest, longValues_shownShortenedInWholeCharacters_neverCutByAnEdit)
 {
     const QString tail = u"abc "_s.repeated(10000) + u"end"_s; // 40,003 characters
     const QString name = u"N"_s + tail, mirrors = u"M"_s + tail, startpos(30000, u'7');
@@ -348,132 +300,73 @@ TEST_F(FrmMainTest, longValues_shownShortened_neverCutByAnEdit_savedWhole)
     track(u"long"_s, u"NAME\t'%1 by Ann'|MIRRORS\t%2|STARTPOS\t%3|VERTFOGSTART\t%4|FOGCOLOR\t%5"_s
                          .arg(name, mirrors, startpos, vertfog, fog));
     start(levels);
-    descriptions.append({u"MIRRORS"_s, u"D"_s + tail});
+    const QString described = QString(990, u'D') + u"\U0001F600"_s + tail; // two code units
+    descriptions.append({u"MIRRORS"_s, described});
     pickFolder(u"long"_s);
-    // Its first thousand characters and its length: far less to lay out than the whole.
-    const auto shortened = [](const QString& shown, const QString& whole) {
-        return shown.startsWith(whole.left(1000)) && shown.size() < 1100
-               && shown.contains(QLocale().toString(whole.size()));
-    };
     const QStringList fogLines = text(u"lblfogcolor"_s).split(u'\n');
-    ASSERT_EQ(fogLines.size(), 3);
-    EXPECT_EQ(fogLines[0] + fogLines[1], u"Red: 1Green: 2"_s);
-    EXPECT_TRUE(shortened(fogLines[2], u"Blue: "_s + blue));
-    for (const auto& [label, whole] : {std::pair(u"MIRRORS"_s, mirrors), {u"STARTPOS"_s, startpos}})
-        EXPECT_TRUE(shortened(rowValue(label), whole)) << label.toStdString();
-    const int mirrorsRow = columnTexts(list(), 1).indexOf(u"MIRRORS"_s);
-    clickRow(list(), mirrorsRow);
-    EXPECT_TRUE(shortened(text(u"lblDesc"_s), u"MIRRORS: D"_s + tail));
-
-    // In place: a value the editor can hold opens whole, and Enter keeps it whole; a longer
-    // one opens no editor, and the user is told why.
-    clickRow(list(), mirrorsRow, true);
-    const auto answered = [&] { return rowEditor() || !prompts.informationTexts.isEmpty(); };
-    ASSERT_TRUE(QTest::qWaitFor(answered));
-    EXPECT_EQ(rowEditor(), nullptr);
-    if (rowEditor()) // Enter, changing nothing, must not cut the value
-        QTest::keyClick(rowEditor(), Qt::Key_Return);
-    EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"too many to edit here"_s));
-    clickRow(list(), columnTexts(list(), 1).indexOf(u"STARTPOS"_s), true);
+    EXPECT_TRUE(fogLines.size() == 3 && fogLines[0] + fogLines[1] == u"Red: 1Green: 2"_s
+                && shortened(fogLines[2], u"Blue: "_s + blue));
+    EXPECT_TRUE(shortened(rowValue(1), mirrors) && shortened(rowValue(2), startpos));
+    clickRow(list(), 1);
+    EXPECT_TRUE(text(u"lblDesc"_s).startsWith(u"MIRRORS: "_s + QString(990, u'D') + u'\u2026')
+                && text(u"lblDesc"_s).contains(QLocale().toString(described.size() + 9)));
+    clickRow(list(), 2, true); // one the in-place editor can hold opens, and stays, whole
     ASSERT_TRUE(QTest::qWaitFor([&] { return rowEditor() && rowEditor()->isVisible(); }));
     EXPECT_EQ(rowEditor()->text(), startpos);
     QTest::keyClick(rowEditor(), Qt::Key_Return);
-    // The Name page and the numeric fields show the long texts read-only: typing stores nothing.
-    for (const char* name : {"txtName", "txtAuthor", "editNumeric0"}) {
-        auto* field = w<QLineEdit>(QLatin1String(name));
-        EXPECT_TRUE(field->isReadOnly() && field->toolTip().contains(u"too many"_s)) << name;
-        QTest::keyClicks(field, u"x"_s);
+    for (const char* field : {"txtName", "txtAuthor", "editNumeric0"}) { // read-only
+        auto* edit = w<QLineEdit>(QLatin1String(field));
+        EXPECT_TRUE(edit->isReadOnly() && edit->toolTip().contains(u"too many"_s)) << field;
+        QTest::keyClicks(edit, u"x"_s);
     }
-    EXPECT_TRUE(shortened(text(u"txtName"_s), name));
-    EXPECT_EQ(text(u"txtAuthor"_s), u"Ann"_s);
-    const QString values = tag(u"name"_s) + tag(u"mirrors"_s) + tag(u"startpos"_s)
-                           + tag(u"vertfogstart"_s) + tag(u"fogcolor"_s);
-    EXPECT_TRUE(values == u"'%1 by Ann'"_s.arg(name) + mirrors + startpos + vertfog + fog);
-
-    press(u"cmdSave"_s);
-    const QByteArray saved = TempLevels::readAll(levels + u"/long/long.inf"_s);
-    for (const QString& value : {u"'%1 by Ann'"_s.arg(name), mirrors, startpos, vertfog, fog})
-        EXPECT_TRUE(saved.contains(u"\t%1\r\n"_s.arg(value).toLatin1())) << value[1].toLatin1();
-    w<folderBox>(u"fbMain"_s)->setPath(levels); // Save opened the track's folder
+    EXPECT_TRUE(shortened(text(u"txtName"_s), name) && text(u"txtAuthor"_s) == u"Ann"_s);
+    EXPECT_TRUE(tag(u"name"_s) + tag(u"mirrors"_s) + tag(u"startpos"_s) + tag(u"vertfogstart"_s)
+                    + tag(u"fogcolor"_s) == u"'"_s + name + u" by Ann'"_s + mirrors + startpos
+                                                + vertfog + fog);
     pickFolder(u"toytrack"_s); // short texts are edited as always
-    for (const char* name : {"txtName", "txtAuthor", "editNumeric0"})
-        EXPECT_FALSE(w<QLineEdit>(QLatin1String(name))->isReadOnly()) << name;
+    for (const char* field : {"txtName", "txtAuthor", "editNumeric0"})
+        EXPECT_FALSE(w<QLineEdit>(QLatin1String(field))->isReadOnly()) << field;
     EXPECT_EQ(w(u"txtName"_s)->toolTip(), QString());
 }
 
-TEST_F(FrmMainTest, endToEnd_pickMoveASliderRenameTheFolderAndSave)
-{
-    start(levels);
-    pickFolder(u"toytrack"_s);
-    showPage(2);
-    slider(0)->setFocus();
-    QTest::keyClick(slider(0), Qt::Key_PageUp);
-    showPage(0);
-    retype(w(u"txtFolder"_s), u"mytrack"_s);
-    press(u"cmdSave"_s);
-    const QString folder = levels + u"/mytrack"_s;
-    EXPECT_EQ(prompts.informationTexts.value(0), u"Saved changes to '"_s + folder
-                  + u"/mytrack.inf'\rRenamed folder 'toytrack' to 'mytrack'\rRenamed selected "
-                  u"file types in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
-    EXPECT_TRUE(!QFileInfo::exists(levels + u"/toytrack"_s)
-                && QFileInfo::exists(folder + u"/mytrack.taz"_s));
-    const QByteArray written = TempLevels::readAll(folder + u"/mytrack.inf"_s);
-    EXPECT_TRUE(written.contains("\r\nFARCLIP\t\t6005\t") && written.endsWith("PER\t60\r\n"));
-    EXPECT_EQ(w<folderBox>(u"fbMain"_s)->selectedItem + enabled(), folder + u"Save"_s);
-}
-
-// A rename cut short right after the folder's own rename leaves mytrack holding toytrack's
-// files. Picking it asks to finish: No leaves every name as it is and offers neither Save nor
-// New over the track; Yes finishes it and loads the track. At start-up the question comes for
-// a folder that still has its old name, and the browser follows the folder to its new one.
-TEST_F(FrmMainTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAndLoadsIt)
+// Killed after the folder's rename: No leaves it, New not offered. Killed before it: at start-up
+// Yes finishes it, and the browser follows the folder to its new name.
+TEST_F(WindowTest, interruptedRename_offeredWhenOpened_noLeavesIt_yesFinishesAndLoadsIt)
 {
     const Rename::Settings used{Rename::defaultExtensions.split(u';'), 1, true};
-    const QString mytrack = levels + u"/mytrack"_s, yourtrack = levels + u"/yourtrack"_s;
-    ASSERT_EQ(edit::RenameJournal(levels + u"/toytrack"_s, used, u"toytrack"_s, u"mytrack"_s)
-                  .error(), std::nullopt); // and killed: the journal stays
-    ASSERT_EQ(edit::renameNoReplace(levels + u"/toytrack"_s, mytrack), std::nullopt);
+    const QString mytrack = levels + u"/mytrack"_s, yours = levels + u"/yourtrack"_s;
+    ASSERT_EQ(edit::RenameJournal(toyFolder, used, u"toytrack"_s, u"mytrack"_s).error(),
+              std::nullopt); // and killed: the journal stays
+    ASSERT_EQ(edit::renameNoReplace(toyFolder, mytrack), std::nullopt);
     const QStringList half = TempLevels::entries(mytrack);
     start(levels);
     prompts.questionAnswers = {false};
     pickFolder(u"mytrack"_s);
-    ASSERT_EQ(prompts.questions.size(), 1);
-    EXPECT_TRUE(prompts.questions[0].startsWith(
-        u"Renaming the track 'toytrack' to 'mytrack' was interrupted"_s))
-        << prompts.questions[0].toStdString();
+    EXPECT_TRUE(prompts.questions.size() == 1 && prompts.questions[0].startsWith(
+        u"Renaming the track 'toytrack' to 'mytrack' was interrupted"_s));
     EXPECT_TRUE(prompts.informationTexts.value(0).contains(u"left half renamed"_s));
     EXPECT_EQ(enabled() + QString::number(rows()), u"0"_s); // neither Save nor New
     EXPECT_EQ(TempLevels::entries(mytrack), half);
-
+    ASSERT_EQ(edit::RenameJournal(levels + u"/second"_s, used, u"second"_s, u"yourtrack"_s)
+                  .error(), std::nullopt);
+    prompts = {};
     prompts.questionAnswers = {true};
-    prompts.informationTexts.clear();
-    pickFolder(u"emptyfolder"_s);
-    pickFolder(u"mytrack"_s);
-    EXPECT_EQ(prompts.questions.size(), 2);
+    start(levels + u"/second"_s);
+    EXPECT_EQ(prompts.questions.size(), 1);
     EXPECT_EQ(prompts.informationTexts.value(0),
-              u"Finishing the rename of the track 'toytrack' to 'mytrack'\rRenamed selected file "
-              u"types in 'mytrack'\r\n\r\nNo Errors Encountered"_s);
-    EXPECT_EQ(TempLevels::entries(mytrack), (QStringList{u"mytrack.inf"_s, u"mytrack.taz"_s}));
-    EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"mytrackSave9"_s);
-
-    window.reset();
-    ASSERT_EQ(edit::RenameJournal(mytrack, used, u"mytrack"_s, u"yourtrack"_s).error(),
-              std::nullopt);
-    prompts.questionAnswers = {true};
-    start(mytrack);
-    EXPECT_EQ(prompts.questions.size(), 3);
-    EXPECT_EQ(TempLevels::entries(yourtrack),
-              (QStringList{u"yourtrack.inf"_s, u"yourtrack.taz"_s}));
-    EXPECT_EQ(w<folderBox>(u"fbMain"_s)->Path() + u'|' + w<folderBox>(u"fbMain"_s)->selectedItem,
-              yourtrack + u'|' + yourtrack);
-    EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"yourtrackSave9"_s);
+              u"Finishing the rename of the track 'second' to 'yourtrack'\rRenamed folder 'second' "
+              u"to 'yourtrack'\rRenamed selected file types in 'yourtrack'\r\n\r\n"
+              u"No Errors Encountered"_s);
+    EXPECT_EQ(TempLevels::entries(yours), QStringList{u"yourtrack.inf"_s});
+    EXPECT_EQ(browser()->Path() + u'|' + browser()->selectedItem, yours + u'|' + yours);
+    EXPECT_EQ(text(u"txtFolder"_s) + enabled() + QString::number(rows()), u"yourtrackSave1"_s);
 }
 
-// Tab moves through the controls in the form's order, whichever page was opened first.
-TEST_F(FrmMainTest, keyboardOrder_followsTheFormWhicheverPageIsOpenedFirst)
+// The focus chain follows the form whichever page was made first; Tab reaches the page buttons.
+TEST_F(WindowTest, keyboard_orderFollowsTheForm_tabReachesEachPageButton_spaceOrEnterShowsIt)
 {
     for (const QList<int>& pages : {QList{1, 2, 3}, QList{3}, QList{2, 0, 3}}) {
-        start(levels + u"/toytrack"_s);
+        start(toyFolder);
         for (const int page : pages)
             showPage(page);
         QStringList order;
@@ -489,63 +382,11 @@ TEST_F(FrmMainTest, keyboardOrder_followsTheFormWhicheverPageIsOpenedFirst)
                   u"editNumeric0 editNumeric1 listviewAttr cmdSave cmdNew cmdOpt cmdAbout "
                   u"cmdExit"_s) << pages.size();
     }
-}
-
-// The help line keeps its box under the list, and every word of a text is readable there:
-// the longest built-in text in a smaller font, a long text of the user's by scrolling. The
-// tooltip holds the whole text.
-TEST_F(FrmMainTest, descriptionLine_showsTheWholeText_inItsBox)
-{
-    const QList<cDesc> builtIns = desc::Store::builtInDescriptions();
-    const cDesc mirrors = *std::find_if(builtIns.cbegin(), builtIns.cend(), [](const cDesc& entry) {
-        return entry.forTag == u"MIRRORS"_s;
-    });
-    QString userText;
-    while (userText.size() < 500)
-        userText += u"word%1 "_s.arg(userText.size());
-    userText = userText.left(499) + u'.';
-    store.write(desc::appName, desc::sectionName, mirrors.forTag, mirrors.tagDesc);
-    store.write(desc::appName, desc::sectionName, u"FARCLIP"_s, userText);
-    track(u"cases"_s, u"MIRRORS 0 1 0 256|FARCLIP 100"_s);
-    start(levels + u"/cases"_s);
-    showPage(3);
-    const QFont pageFont = w(u"attributesPage"_s)->font();
-    for (const auto& [row, whole, scrolls] :
-         {std::tuple(0, QString(u"MIRRORS: "_s + mirrors.tagDesc), false),
-          std::tuple(1, QString(u"FARCLIP: "_s + userText), true)}) {
-        SCOPED_TRACE(row);
-        clickRow(list(), row);
-        QCoreApplication::sendPostedEvents(); // the line lays itself out
-        auto* label = w<QLabel>(u"lblDesc"_s);
-        auto* box = w<QScrollArea>(u"lblDescBox"_s);
-        ASSERT_TRUE(label && box);
-        EXPECT_EQ(label->text(), whole);
-        EXPECT_EQ(box->geometry(), QRect(16, 339, 393, 28)); // 240, 5085, 5895, 420 twips
-        EXPECT_EQ(QTextDocumentFragment::fromHtml(box->toolTip()).toPlainText(), whole);
-        QScrollBar* bar = box->verticalScrollBar();
-        const int needed = label->heightForWidth(label->width());
-        EXPECT_GE(label->height(), needed); // every line is laid out
-        EXPECT_EQ(bar->maximum() > 0, scrolls);
-        EXPECT_LE(needed, box->viewport()->height() + bar->maximum()); // and can be seen
-        EXPECT_GE(label->font().pointSizeF(), scrolls ? pageFont.pointSizeF() : 6.5);
-        bar->setValue(bar->maximum());
-        EXPECT_LE(label->geometry().bottom() - bar->value(), box->viewport()->height());
-    }
-}
-
-// Tab reaches every page button between the folder browser and the page, in the form's
-// order; Space or Enter on one shows its page.
-TEST_F(FrmMainTest, pageButtons_tabReachesEach_spaceOrEnterShowsItsPage)
-{
-    start(levels + u"/toytrack"_s);
+    showPage(0);
     w(u"objDrive"_s)->setFocus(Qt::TabFocusReason);
-    QStringList order;
-    for (int i = 0; i < 30 && (order.isEmpty() || order.last() != u"cmdExit"_s); ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order << QApplication::focusWidget()->objectName();
-    }
-    EXPECT_EQ(order.join(u' '), u"objDir optFrames0 optFrames1 optFrames2 optFrames3 txtName "
-                                u"txtAuthor txtFolder cmdSave cmdOpt cmdAbout cmdExit"_s);
+    EXPECT_EQ(tabOrder(u"cmdExit"_s), u"objDir optFrames0 optFrames1 optFrames2 optFrames3 "
+                                      u"txtName txtAuthor txtFolder cmdSave cmdOpt cmdAbout "
+                                      u"cmdExit"_s);
     QStringList shown;
     for (const auto& [button, key] : {std::pair(2, Qt::Key_Space), std::pair(3, Qt::Key_Return),
                                       std::pair(1, Qt::Key_Enter), std::pair(0, Qt::Key_Space)}) {
@@ -555,75 +396,20 @@ TEST_F(FrmMainTest, pageButtons_tabReachesEach_spaceOrEnterShowsItsPage)
             if (w(u"frames%1"_s.arg(page))->isVisible())
                 shown << QString::number(page);
     }
-    EXPECT_EQ(shown.join(u' '), u"2 3 1 0"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right); // as radio buttons do
+    EXPECT_EQ(shown.join(u' '), u"2 3 1 0"_s);
     EXPECT_TRUE(w(u"frames1"_s)->isVisible() && w(u"optFrames1"_s)->hasFocus());
 }
 
-// A track given on the command line (its folder or its info file) opens as a click on it in
-// its parent folder would; a path that is no track gives a message and the usual start.
-TEST_F(FrmMainTest, commandLine_opensTheTrackAsAClickWould_orSaysWhyNot)
-{
-    temp.writeFile(u"levels/toytrack/notes.inf"_s, "NAME other");
-    // What the window shows after the start: the browser, the loaded track, the fields.
-    const auto seen = [this] {
-        auto* folders = w<QListView>(u"objDir"_s);
-        QStringList result{w<folderBox>(u"fbMain"_s)->Path(),
-                           w<folderBox>(u"fbMain"_s)->selectedItem,
-                           folders->currentIndex().data().toString(), enabled(),
-                           QString::number(rows())};
-        for (const char* name : {"txtName", "txtFolder", "lblfogcolor", "editNumeric0"})
-            result << text(QLatin1String(name));
-        return result.join(u'|');
-    };
-    start(levels); // the click, for comparison
-    pickFolder(u"toytrack"_s);
-    const QString clicked = seen();
-    window.reset();
-    store.write(u"Tarvex Kite"_s, u"Current"_s, u"Folder"_s, levels + u"/emptyfolder"_s);
-    const QString usual =
-        levels + u"/emptyfolder|"_s + levels + u"/emptyfolder|emptyfolder|New|0"_s;
-    const struct { QString given, shows, message; } cases[]{
-        {levels + u"/toytrack"_s, clicked, {}},
-        {u"toytrack/"_s, clicked, {}}, // from the working folder
-        {u"toytrack/toytrack.inf"_s, clicked, {}},
-        {levels + u"/gone"_s, usual, u"does not exist"_s},
-        {u"toytrack/notes.inf"_s, usual, u"is not a track's info file"_s},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.given.toStdString());
-        QDir::setCurrent(levels);
-        QString problem;
-        const QString folder = trackFolderFor(c.given, &problem);
-        state = edit::State(); // a new run of the program
-        window = std::make_unique<frmMain>(state, descriptions, rename, store, prompts);
-        window->Form_Load(folder);
-        EXPECT_TRUE(seen().startsWith(c.shows)) << seen().toStdString();
-        EXPECT_EQ(problem.isEmpty(), c.message.isEmpty());
-        if (!c.message.isEmpty()) {
-            EXPECT_TRUE(problem.contains(c.message) && problem.contains(c.given))
-                << problem.toStdString();
-        }
-        window.reset();
-    }
-    EXPECT_TRUE(prompts.retryTexts.isEmpty());
-}
-
-// On a dark desktop every text stays readable: the rows on the list's pale picture, the help
-// line, a numeric field marked red, and the folder pictures.
-TEST_F(FrmMainTest, darkDesktop_everyTextStaysReadable)
+TEST_F(WindowTest, darkDesktop_everyTextStaysReadable)
 {
     const DarkDesktop dark;
     store.write(desc::appName, desc::sectionName, u"FARCLIP"_s, u"The distance you can see."_s);
-    start(levels + u"/toytrack"_s);
-    showPage(3);
-    clickRow(list(), 0);
-    clickRow(list(), 1);
-    QWidget* rowsShown = list()->viewport();
-    const QRect labelCell = list()->visualRect(list()->model()->index(0, 1));
-    const QRect valueCell = list()->visualRect(list()->model()->index(0, 0));
-    EXPECT_GE(inkContrast(rowsShown, labelCell), 4.5);
-    EXPECT_GE(inkContrast(rowsShown, valueCell), 4.5);
+    start(toyFolder);
+    clickRow(list(), 2);
+    for (const int column : {0, 1})
+        EXPECT_GE(inkContrast(list()->viewport(),
+                              list()->visualRect(list()->model()->index(0, column))), 4.5);
     EXPECT_GE(inkContrast(w(u"lblDesc"_s)), 4.5);
     auto* field = w<QLineEdit>(u"editNumeric0"_s);
     showPage(2);
@@ -631,41 +417,8 @@ TEST_F(FrmMainTest, darkDesktop_everyTextStaysReadable)
     EXPECT_GE(contrast(field->palette().color(QPalette::Text),
                        field->palette().color(QPalette::Base)), 3.0);
     EXPECT_GE(inkContrast(field, field->rect().adjusted(3, 3, -3, -3)), 3.0);
-    auto* folders = w<QListView>(u"objDir"_s);
-    const QRect firstRow = folders->visualRect(folders->model()->index(0, 0));
-    EXPECT_GE(inkContrast(folders->viewport(), QRect(firstRow.topLeft(), QSize(20, 16))), 3.0);
-}
-
-// A shortened text keeps whole characters: one outside the basic plane is never halved.
-TEST(LongTextTest, shortened_keepsTheStartInWholeCharacters_andTellsTheLength)
-{
-    const QString smile = u"\U0001F600"_s; // two code units
-    const struct { QString text, start; } cases[] = {
-        {QString(1000, u'a'), QString(1000, u'a')}, // short enough: whole
-        {QString(1001, u'a'), QString(1000, u'a') + u'\u2026'},
-        {QString(999, u'a') + smile + u"b"_s, QString(999, u'a') + u'\u2026'},
-        {QString(998, u'a') + smile + u"b"_s, QString(998, u'a') + smile + u'\u2026'},
-    };
-    for (const auto& c : cases) {
-        const QString shown = longText::shortened(c.text);
-        EXPECT_TRUE(shown.startsWith(c.start)) << shown.mid(990, 12).toStdString();
-        EXPECT_EQ(shown.size() == c.text.size(), c.text.size() <= 1000);
-        EXPECT_EQ(shown.contains(QLocale().toString(c.text.size()) + u" characters"_s),
-                  c.text.size() > 1000);
-    }
-}
-
-TEST(QtPromptsTest, retryOrCancel_realMessageBoxAnsweredFromATimer)
-{
-    QString shown;
-    QTimer::singleShot(0, qApp, [&shown] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->windowTitle() + u'|' + box->text();
-            box->button(QMessageBox::Retry)->click();
-        }
-    });
-    EXPECT_TRUE(QtPrompts().retryOrCancel(nullptr, u"Error accessing /x\r\rError 2"_s));
-    EXPECT_EQ(shown, u"Tarvex Kite|Error accessing /x\n\nError 2"_s);
+    const QRect firstRow = folders()->visualRect(folders()->model()->index(0, 0));
+    EXPECT_GE(inkContrast(folders()->viewport(), QRect(firstRow.topLeft(), QSize(20, 16))), 3.0);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The program as a whole: its command line, run as the real program, and its real message
-// boxes, answered from a timer.
+// The program as a whole: its command line, and its real message boxes answered from a timer.
 #include "GuiTest.h"
 #include "app/CommandLine.h"
 #include "app/Prompts.h"
@@ -12,23 +11,22 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTextLayout>
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include <sys/stat.h>
 
 namespace {
 
-// The program itself: --version and --help print and end; a path that does not exist is
-// reported on standard error, and the editor starts all the same.
+// A path that does not exist is reported on standard error, and the editor starts all the same.
 TEST(CommandLineTest, versionHelpAndAMissingPath)
 {
     QTemporaryDir settings;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(); // offscreen too
     environment.insert(u"XDG_CONFIG_HOME"_s, settings.path());
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     const auto run = [&](const QStringList& arguments, QProcess& program) {
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(KITE_PROGRAM), arguments);
@@ -52,19 +50,14 @@ TEST(CommandLineTest, versionHelpAndAMissingPath)
     missing.waitForFinished();
 }
 
-// A track folder named in bytes that are not UTF-8 (as archives made on Windows name them) is
-// found from the command line by its bytes, and a path that is not there is named readably.
+// Bytes that are not UTF-8 (as archives made on Windows name folders) are kept; messages read.
 TEST(CommandLineTest, trackNamedInBytesThatAreNotUtf8_isFoundByItsBytes)
 {
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path()) + "/Caf\xE9";
     const QByteArray infoFile = folder + "/Caf\xE9.inf";
     ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
-    QFile file(QString::fromLatin1("%1/x.inf").arg(dir.path())); // named in ASCII, then moved
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("NAME Toy\r\n") > 0);
-    file.close();
-    ASSERT_EQ(std::rename(QFile::encodeName(file.fileName()).constData(), infoFile.constData()),
-              0);
+    ASSERT_TRUE(std::ofstream(infoFile.constData()) << "NAME Toy\r\n");
     std::error_code ignored; // QDir cannot reach such names to remove them
     const auto removed = qScopeGuard([&] { std::filesystem::remove_all(folder.data(), ignored); });
     QByteArray program("tarvex-kite"), given(infoFile);
@@ -80,56 +73,56 @@ TEST(CommandLineTest, trackNamedInBytesThatAreNotUtf8_isFoundByItsBytes)
         << problem.toStdString();
 }
 
-// A message naming a long path shows all of it: the text wraps within the box.
-TEST(QtPromptsTest, longPaths_wrapWithinTheMessageBox)
+// Each shows its whole text, a long path wrapped within the box; Escape is Cancel.
+TEST(QtPromptsTest, realMessageBoxes_showTheWholeTextWrapped_escapeCancels)
 {
     const QString folder = QDir::tempPath() + u"/levels/"_s + QString(250, u'n') + u"/"_s
         + QString(60, u'x');
     const QString save = u"Saved changes to '"_s + folder + u"/x.inf'\rRenamed folder 'a' to 'b'"
                          u"\r\n\r\nNo Errors Encountered"_s;
     const QString access = u"Error accessing "_s + folder + u"\r\rError 2\rNo such file"_s;
-    for (const QString& message : {save, access}) {
+    const QString question = u"Save changes to '/t/t.inf'?"_s, changed = u"'/t/t.inf' changed"_s;
+    QtPrompts real;
+    const struct { QString text, buttons; std::function<int()> ask; int answer; } cases[]{
+        {save, u"OK"_s, [&] { real.information(nullptr, save); return 0; }, 0},
+        {access, u"Cancel,Retry"_s, [&] { return int(real.retryOrCancel(nullptr, access)); }, 1},
+        {question, u"&Discard,&Save,Cancel"_s,
+         [&] { return int(real.saveDiscardOrCancel(nullptr, question)); },
+         int(Prompts::SaveChoice::Cancel)},
+        {changed, u"&Overwrite,Cancel"_s,
+         [&] { return int(real.overwriteOrCancel(nullptr, changed)); }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.buttons.toStdString());
         QString shown;
-        int widest = 0, room = 0, height = 0, laidOut = 0;
-        QTimer poll; // looks for the box once it is open, measures it and closes it
-        poll.setInterval(10);
+        QTimer poll; // looks for the box once it is open, measures it and answers it
         QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
-            QMessageBox* box = nullptr;
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (qobject_cast<QMessageBox*>(top) && top->isVisible())
-                    box = qobject_cast<QMessageBox*>(top);
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box)
                 return;
             poll.stop();
             auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
-            shown = label->text();
-            room = label->contentsRect().width();
-            height = label->height();
-            QTextLayout layout(shown, label->font());
-            QTextOption option;
-            option.setWrapMode(QTextOption::WordWrap);
-            layout.setTextOption(option);
-            layout.beginLayout();
-            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-                line.setLineWidth(room);
-                widest = std::max(widest, int(std::ceil(line.naturalTextWidth())));
-            }
-            layout.endLayout();
-            laidOut = int(layout.boundingRect().height());
-            EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
-            box->done(0);
+            QStringList buttons;
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            buttons.sort();
+            shown = box->windowTitle() + u'|' + label->text() + u'|' + buttons.join(u',');
+            const int room = label->contentsRect().width(); // the text as it wraps there
+            const QRect laid = label->fontMetrics().boundingRect(QRect(0, 0, room, 1 << 20),
+                                                                 Qt::TextWordWrap, label->text());
+            EXPECT_TRUE(room > 0 && laid.width() <= room && laid.height() <= label->height()
+                        && box->frameGeometry().width()
+                               <= box->screen()->availableGeometry().width());
+            if (box->button(QMessageBox::Retry))
+                box->button(QMessageBox::Retry)->click();
+            else
+                QTest::keyClick(box, Qt::Key_Escape);
         });
-        poll.start();
-        if (message == save)
-            QtPrompts().information(nullptr, message);
-        else
-            QtPrompts().retryOrCancel(nullptr, message);
-        QString expected = message;
-        expected.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
-        EXPECT_EQ(shown.remove(QChar(0x200B)), expected);
-        EXPECT_GT(room, 0);
-        EXPECT_LE(widest, room);
-        EXPECT_GE(height, laidOut);
+        poll.start(10);
+        EXPECT_EQ(c.ask(), c.answer);
+        QString text = c.text;
+        text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+        EXPECT_EQ(shown.remove(QChar(0x200B)), u"Tarvex Kite|"_s + text + u'|' + c.buttons);
     }
 }
 
