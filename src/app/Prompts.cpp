@@ -56,6 +56,18 @@ QString displayText(QString text)
     return withBreakPoints(text);
 }
 
+// A question with two answers, the first the default; Escape and the close box give the
+// second.
+bool ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+         QMessageBox::StandardButton yes, QMessageBox::StandardButton no)
+{
+    QMessageBox box(icon, applicationTitle, displayText(text), yes | no, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    return box.exec() == yes;
+}
+
 } // namespace
 
 void QtPrompts::information(QWidget* parent, const QString& text)
@@ -68,13 +80,7 @@ void QtPrompts::information(QWidget* parent, const QString& text)
 
 bool QtPrompts::retryOrCancel(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, applicationTitle, displayText(text),
-                    QMessageBox::Retry | QMessageBox::Cancel, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Retry);
-    box.setEscapeButton(QMessageBox::Cancel);
-    // Closing the box without choosing counts as Cancel.
-    return box.exec() == QMessageBox::Retry;
+    return ask(parent, QMessageBox::Critical, text, QMessageBox::Retry, QMessageBox::Cancel);
 }
 
 QColor QtPrompts::chooseColour(QWidget* parent, const QColor& initial)
@@ -93,12 +99,7 @@ QString QtPrompts::inputText(QWidget* parent, const QString& prompt)
 
 bool QtPrompts::yesOrNo(QWidget* parent, const QString& question)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle, displayText(question),
-                    QMessageBox::Yes | QMessageBox::No, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ask(parent, QMessageBox::Question, question, QMessageBox::Yes, QMessageBox::No);
 }
 
 Prompts::SaveChoice QtPrompts::saveDiscardOrCancel(QWidget* parent, const QString& text)
