@@ -129,7 +129,10 @@ SaveResult saveTrack(State& state, EditorView& view, FolderAccess& folders,
             std::optional<RenameJournal> journal;
             std::optional<FileError> error;
             if (rename.renameKind == 1)
-                error = journal.emplace(oldFolder, rename, oldName, newFolderName).error();
+                error = journal
+                            .emplace(oldFolder, rename, oldName, newFolderName,
+                                     infoFile.mid(infoFile.lastIndexOf(u'/') + 1))
+                            .error();
             if (!error) {
                 error = renameNoReplace(oldFolder, newFolder);
                 if (error && journal)

@@ -34,6 +34,7 @@ struct Journal
 {
     QString oldName;
     QString newName;
+    QString infoFile; // the info file's name, where it differs from <old name>.inf in letter case
     Rename::Settings rename;
 };
 
@@ -95,10 +96,13 @@ Found readJournal(const QString& folder, Journal* journal)
             read.rename.autoTempRename = value == "1";
         else if (key == "ext")
             read.rename.trackExts.append(fromField(value));
+        else if (key == "info")
+            read.infoFile = fromField(value);
         else
             return Found::Incomplete;
     }
-    if (!isFolderName(read.oldName) || !isFolderName(read.newName))
+    if (!isFolderName(read.oldName) || !isFolderName(read.newName)
+        || (!read.infoFile.isEmpty() && !isFolderName(read.infoFile)))
         return Found::Incomplete;
     *journal = std::move(read);
     return Found::Complete;
@@ -171,6 +175,11 @@ QString listed(const QStringList& names)
 
 } // namespace
 
+QString InterruptedRename::nameNow(const QString& oldFile) const
+{
+    return !infoFile.isEmpty() && oldFile == oldName + QStringLiteral(".inf") ? infoFile : oldFile;
+}
+
 QString InterruptedRename::offer() const
 {
     const QString where =
@@ -207,6 +216,7 @@ std::optional<InterruptedRename> findInterruptedRename(const QString& folder)
     InterruptedRename interrupted;
     interrupted.folder = folder;
     interrupted.oldName = journal.oldName;
+    interrupted.infoFile = journal.infoFile;
     interrupted.rename = journal.rename;
     const QString name = nameOf(folder);
     interrupted.folderRenamed = name != journal.oldName;
@@ -215,7 +225,8 @@ std::optional<InterruptedRename> findInterruptedRename(const QString& folder)
     forEachTrackFile(journal.rename, journal.oldName, interrupted.newName,
                      [&](const QString& oldFile, const QString&) {
                          struct stat info {};
-                         const QByteArray path = fso::encodeName(folder + slash + oldFile);
+                         const QByteArray path =
+                             fso::encodeName(folder + slash + interrupted.nameNow(oldFile));
                          if (::lstat(path.constData(), &info) == 0)
                              ++interrupted.filesLeft;
                      });
@@ -263,7 +274,8 @@ SaveResult finishRename(FolderAccess& folders, const InterruptedRename& interrup
     QStringList failed;
     FileError firstFailure;
     forEachTrackFile(interrupted.rename, oldName, newName,
-                     [&](const QString& oldFile, const QString& newFile) {
+                     [&](const QString& listedFile, const QString& newFile) {
+        const QString oldFile = interrupted.nameNow(listedFile);
         const QByteArray from = fso::encodeName(folder + slash + oldFile);
         struct stat info {};
         if (::lstat(from.constData(), &info) != 0)
@@ -311,11 +323,14 @@ bool isHalfRenamed(const QString& folder)
 }
 
 RenameJournal::RenameJournal(const QString& folder, const Rename::Settings& rename,
-                             const QString& oldName, const QString& newName)
+                             const QString& oldName, const QString& newName,
+                             const QString& infoFile)
 {
     QByteArray text = firstLine + '\n';
     text += "from " + field(oldName) + '\n';
     text += "to " + field(newName) + '\n';
+    if (!infoFile.isEmpty() && infoFile != oldName + QStringLiteral(".inf"))
+        text += "info " + field(infoFile) + '\n';
     text += QByteArray("temp ") + (rename.autoTempRename ? '1' : '0') + '\n';
     for (const QString& extension : rename.trackExts)
         text += "ext " + field(extension) + '\n';

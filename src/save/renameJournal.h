@@ -21,11 +21,15 @@ struct InterruptedRename
 {
     QString folder;              // the track folder as it was opened
     QString oldName;             // the name the track's files had
+    QString infoFile;            // the info file's name where its letter case is not oldName's
     QString newName;             // the name the track was being given
     bool folderRenamed = false;  // the folder already has the new name
     int filesLeft = 0;           // track files that still have the old name
     Rename::Settings rename;     // which files the rename takes, as they were when it began
 
+    // The name a file listed under the old name has in the folder: an info file named in other
+    // letter case is renamed as the one it stands for.
+    QString nameNow(const QString& oldFile) const;
     // The question put to the user: finish it now?
     QString offer() const;
     // What the user is told when the answer was No.
@@ -56,9 +60,10 @@ bool isHalfRenamed(const QString& folder);
 class RenameJournal
 {
 public:
-    // Writes a new journal into the folder, before the rename's first step.
+    // Writes a new journal into the folder, before the rename's first step. infoFile: the name
+    // the info file has in the folder, where that differs from <old name>.inf in letter case.
     RenameJournal(const QString& folder, const Rename::Settings& rename, const QString& oldName,
-                  const QString& newName);
+                  const QString& newName, const QString& infoFile = {});
     // Takes over the journal of an interrupted rename, to finish it.
     explicit RenameJournal(const QString& folder);
     ~RenameJournal();

@@ -6,6 +6,18 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <cstddef>
+#include <functional>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 // The system call, and the fallback for file systems without it, refuse every taken name:
@@ -242,6 +254,81 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
         EXPECT_EQ(folders.selected, now);
         EXPECT_EQ(edit::isHalfRenamed(now), !*test.renamed);
         EXPECT_EQ(edit::findInterruptedRename(now).has_value(), !*test.renamed);
+    }
+}
+
+// Runs work in a child process that is killed at its stopAt-th rename that refuses to replace
+// (the folder's own is the first of a save's, the first track file's the second), before that
+// rename is made. Returns whether the child ended so.
+bool killedAtRename(int stopAt, const std::function<void()>& work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_renameat2, 0, 3),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[4])), // the flags
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, RENAME_NOREPLACE, 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        const sock_fprog program{sizeof filter / sizeof filter[0], filter};
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const long listener =
+            ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+                ? ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER,
+                            SECCOMP_FILTER_FLAG_NEW_LISTENER, &program)
+                : -1;
+        if (listener < 0)
+            ::_exit(3);
+        // The renames wait for this thread's word: made, or the process killed before it.
+        std::thread([listener, stopAt] {
+            for (int rename = 1;; ++rename) {
+                seccomp_notif notice {};
+                if (::ioctl(int(listener), SECCOMP_IOCTL_NOTIF_RECV, &notice) != 0)
+                    ::_exit(4);
+                if (rename == stopAt)
+                    ::kill(::getpid(), SIGKILL);
+                seccomp_notif_resp answer {};
+                answer.id = notice.id;
+                answer.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
+                ::ioctl(int(listener), SECCOMP_IOCTL_NOTIF_SEND, &answer);
+            }
+        }).detach();
+        work();
+        ::_exit(5); // the stop was never reached
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status)
+           && WTERMSIG(status) == SIGKILL;
+}
+
+// A save renaming a track whose info file is named in other letter case, killed before the
+// folder's rename or after it (before any file's): opening the track finishes the rename, the
+// info file's too.
+TEST_F(SaveTest, saveKilledAroundTheFolderRename_isFinishedWithAnInfoFileInOtherCase)
+{
+    for (const int stopAt : {1, 2}) {
+        SCOPED_TRACE(stopAt);
+        sub = QString::number(stopAt) + u'/';
+        levels.writeFile(sub + s("toytrack/TOYTRACK.Inf"), "NAME Toy\r\n");
+        levels.writeFile(sub + s("toytrack/toytrack.w"), "w");
+        const QString old = in(s("toytrack")), now = in(s("mytrack"));
+        const QString left = stopAt == 1 ? old : now;
+        folders.selected = folders.open = old;
+        ASSERT_EQ(edit::loadTrack(state, view, old), QString());
+        edit::setTagValue(state, view, s("name"), s("Mine"));
+        ASSERT_TRUE(killedAtRename(stopAt, [&] { save(s("mytrack")); }));
+        EXPECT_EQ(TempLevels::entries(left), words(".kite-rename-journal TOYTRACK.Inf toytrack.w"));
+        const QByteArray written = TempLevels::readAll(left + s("/TOYTRACK.Inf"));
+        ASSERT_TRUE(written.contains("Mine")); // the save wrote it before the rename
+
+        const std::optional<edit::InterruptedRename> found = edit::findInterruptedRename(left);
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(found->filesLeft, 2);
+        EXPECT_EQ(edit::finishRename(folders, *found).errors, QString());
+        EXPECT_EQ(TempLevels::entries(now), words("mytrack.inf mytrack.w"));
+        EXPECT_EQ(TempLevels::readAll(now + s("/mytrack.inf")), written);
     }
 }
 
