@@ -2,17 +2,12 @@
 #include "settings/SqliteStore.h"
 #include "support/TempTrack.h"
 
-#include <QDir>
-
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdio>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <signal.h>
-
-#include <cstdio>
 
 using namespace settings;
 using namespace Qt::StringLiterals;
