@@ -156,19 +156,16 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
     // 1 + n: n track files renamed too); folder: the name it was given by hand since, if any.
     // taken: a file of the new name already there ("linked": the same file, as a rename through
     // a hard link leaves it when cut short). renamed: the files with the new name at the end.
-    struct Case { const char* name; int stop; const char *taken = "", *folder = "",
-                  *renamed = "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", *error = "";
-                  int left = 4; };
+    // left: the track files still to rename when it is found.
+    struct Case { const char* name; int stop, left = 4; const char *taken = "", *folder = "",
+                  *renamed = "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", *error = ""; };
     const Case cases[] = {
-        {"journalOnly", 0},
-        {"folderOnly", 1},
-        {"twoFiles", 3, "", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 2},
-        {"nameTaken", 1, "mytrack.w", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp "
+        {"journalOnly", 0}, {"folderOnly", 1}, {"twoFiles", 3, 2}, {"linked", 2, 3, "linked"},
+        {"nameTaken", 1, 4, "mytrack.w", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp "
          "toytrack.w", "Runtime Error '17': 'toytrack.w' kept the old name"},
-        {"linked", 2, "linked", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 3},
-        {"renamedByHand", 1, "", "histrack", "histrack.inf histrack.w histrack.ta- "
+        {"renamedByHand", 1, 4, "", "histrack", "histrack.inf histrack.w histrack.ta- "
          "histracka.bmp"},
-        {"otherFolderOfTheNewName", 0, "", "", "", "Runtime Error '17': File exists"},
+        {"otherFolderOfTheNewName", 0, 4, "", "", "", "Runtime Error '17': File exists"},
     };
     for (const Case& test : cases) {
         sub = s(test.name) + u'/';
