@@ -7,16 +7,38 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 // Failure messages show texts, not bytes.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << text.toStdString(); }
 
 inline QString s(const char* latin1, int size = -1) { return QString::fromLatin1(latin1, size); }
 inline QStringList words(const char* spaced) { return s(spaced).split(u' ', Qt::SkipEmptyParts); }
-inline int chmodPath(const QString& path, int mode)
+
+// Gives this process's system call nr the action when its argument arg matches value (jump:
+// BPF_JEQ, or BPF_JSET for any of its bits). Returns what seccomp() does: with
+// SECCOMP_FILTER_FLAG_NEW_LISTENER among the flags, the listener's descriptor; -1 on failure.
+inline long filterSystemCall(int nr, int arg, __u16 jump, __u32 value, __u32 action,
+                             unsigned flags = 0)
 {
-    return ::chmod(qPrintable(path), mode_t(mode));
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __u32(nr), 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, __u32(offsetof(seccomp_data, args) + 8 * arg)),
+        BPF_JUMP(BPF_JMP | jump | BPF_K, value, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, action),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{sizeof filter / sizeof filter[0], filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+               ? ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, flags, &program)
+               : -1;
 }
 
 inline const QByteArray headerBlock = ";----------------------------\r\n; Tarvex .INF file "

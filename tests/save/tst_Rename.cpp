@@ -37,34 +37,31 @@ struct Dialog final : Rename::RenamePage
     bool autoTemp = false;
 };
 
-TEST(RenameSettings, load_storesDefaultsOnFirstRun_andFlagsNormalisedToZeroOrOne)
+// Flags are stored back as "0" or "1"; the stored list splits at every semicolon, and a
+// missing or empty one gives the defaults, stored at once. Delete of no row removes nothing.
+// (Delete and Defaults through the dialog: tst_frmOptions.)
+TEST(RenameSettings, load_storesDefaultsAndNormalisedFlags_listSplitsAtEverySemicolon)
 {
-    for (const auto& [before, flag] : {std::pair(QString(), u"1"_s), {u"2"_s, u"1"_s},
-             {u"yes"_s, u"1"_s}, {u" 0"_s, u"1"_s}, {u"0"_s, u"0"_s}, {u"1"_s, u"1"_s}}) {
-        SCOPED_TRACE("stored: '" + before.toStdString() + "'");
+    const QStringList three{u"inf"_s, u"TAZ"_s, u"w"_s, u"taz"_s};
+    const struct { QString flags, list, flag; QStringList exts; } cases[] = {
+        {{}, {}, u"1"_s, defaults}, {u"2"_s, u"inf;;w"_s, u"1"_s, {u"inf"_s, {}, u"w"_s}},
+        {u"yes"_s, u"inf;TAZ;w;taz"_s, u"1"_s, three}, {u" 0"_s, u""_s, u"1"_s, defaults},
+        {u"0"_s, {}, u"0"_s, defaults}, {u"1"_s, u"inf;TAZ;w;taz"_s, u"1"_s, three},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("stored: '" + c.flags.toStdString() + "', '" + c.list.toStdString() + "'");
         Dialog run;
-        for (const QString& key : before.isNull() ? QStringList() : flagKeys)
-            run.put(key, before);
+        for (const QString& key : c.flags.isNull() ? QStringList() : flagKeys)
+            run.put(key, c.flags);
+        if (!c.list.isNull())
+            run.put(u"Extentions"_s, c.list);
         run.load();
-        EXPECT_EQ(run.stored(flagKeys[0]) + run.stored(flagKeys[1]), flag + flag);
-        EXPECT_EQ(run.choices(), QList<int>(4, flag.toInt()));
-        EXPECT_EQ(run.stored(u"Extentions"_s), defaults.join(u';'));
-    }
-}
-
-// The stored list splits at every semicolon; an empty one gives the defaults. Delete of no row
-// removes nothing. (Delete and Defaults through the dialog: tst_frmOptions.)
-TEST(RenameSettings, storedListSplitsAtEverySemicolon_emptyGivesDefaults)
-{
-    for (const auto& [list, exts] : {std::pair(u"inf;;w"_s, QStringList{u"inf"_s, {}, u"w"_s}),
-                                     {u"inf;TAZ;w;taz"_s, {u"inf"_s, u"TAZ"_s, u"w"_s, u"taz"_s}},
-                                     {u""_s, defaults}}) {
-        Dialog run;
-        run.put(u"Extentions"_s, list);
-        run.load();
-        for (const int outOfRange : {-1, int(exts.size())})
+        EXPECT_EQ(run.stored(flagKeys[0]) + run.stored(flagKeys[1]), c.flag + c.flag);
+        EXPECT_EQ(run.choices(), QList<int>(4, c.flag.toInt()));
+        EXPECT_EQ(run.stored(u"Extentions"_s), c.exts.join(u';'));
+        for (const int outOfRange : {-1, int(c.exts.size())})
             run.rename.removeRenameExt(run, outOfRange);
-        EXPECT_TRUE(run.rename.trackExts == exts && run.rows == exts) << list.toStdString();
+        EXPECT_TRUE(run.rename.trackExts == c.exts && run.rows == c.exts);
     }
 }
 

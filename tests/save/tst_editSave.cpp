@@ -5,14 +5,9 @@
 #include <QRandomGenerator>
 
 #include <csignal>
-#include <cstddef>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <fcntl.h>
 #include <iostream>
 #include <sys/file.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 
 namespace {
@@ -56,7 +51,7 @@ TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
          .link = "sub/victim.conf", .sub = "@outside", .refused = true},
     };
     const bool root = ::geteuid() == 0;
-    ASSERT_EQ(chmodPath(levels.path(), 0755), 0);
+    ASSERT_EQ(::chmod(qPrintable(levels.path()), 0755), 0);
     for (const Case& test : cases) {
         if (!root && (test.uid != 0 || test.gid != 0 || test.asNobody))
             continue; // only root can give a file another owner, or take another user's part
@@ -72,7 +67,7 @@ TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
                     || ::symlink(qPrintable(at(test.sub)), qPrintable(folder + s("/sub"))) == 0);
         ASSERT_TRUE(test.links == 1 || ::link(qPrintable(file), qPrintable(shared)) == 0);
         ASSERT_TRUE(!root || ::chown(qPrintable(file), test.uid, test.gid) == 0);
-        ASSERT_EQ(chmodPath(file, test.mode), 0);
+        ASSERT_EQ(::chmod(qPrintable(file), test.mode), 0);
         folders.selected = folders.open = folder;
         ASSERT_EQ(edit::loadTrack(state, view, folder), QString());
         edit::setTagValue(state, view, s("name"), QString::fromUtf8(test.typed));
@@ -85,7 +80,7 @@ TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
               + s("', outside the track folder; nothing was written to it\r\n");
         const QByteArray output = !error.isEmpty() ? test.input : !test.output.isEmpty()
             ? test.output : headerBlock + "NAME\t\t" + test.typed + "\r\n";
-        ASSERT_EQ(chmodPath(folder, test.folderMode), 0);
+        ASSERT_EQ(::chmod(qPrintable(folder), test.folderMode), 0);
         for (int time = 0; time < 2; ++time) {
             std::optional<AsOrdinaryUser> user;
             if (test.asNobody && !user.emplace().active())
@@ -95,7 +90,7 @@ TEST_F(SaveTest, save_keepsLinksOwnerGroupAndMode_andNeverWritesOutsideTheTrack)
             EXPECT_EQ(TempLevels::readAll(file), output);
             ASSERT_TRUE(time > 0 || ::stat(qPrintable(file), &after) == 0); // inodes are reused
         }
-        ASSERT_EQ(chmodPath(folder, 0755), 0);
+        ASSERT_EQ(::chmod(qPrintable(folder), 0755), 0);
         EXPECT_EQ(std::tuple(after.st_uid, after.st_gid, after.st_mode, after.st_nlink),
                   std::tuple(before.st_uid, before.st_gid, before.st_mode, test.links));
         EXPECT_EQ(after.st_ino == before.st_ino, test.inPlace || test.refused);
@@ -174,18 +169,14 @@ TEST_F(SaveTest, infoFileInOtherLetterCase_isTheTracksWhenItIsTheOnlyOne)
 TEST_F(SaveTest, newTrackFile_writesTheTemplateOnlyWhereTheNameIsFree)
 {
     pick(s("loaded"), "NAME Loaded\r\n", "Loaded");
-    for (const char* place : {"file/toytrack", "hidden/.toytrack"}) {
-        SCOPED_TRACE(place);
-        const QString folder = levels.makeFolder(s(place));
-        const QString name = folder.section(u'/', -1) + s(".inf"), file = folder + u'/' + name;
-        levels.writeFile(s(place) + u'/' + name, "Mine");
-        EXPECT_EQ(edit::newTrackFile(state, view, folder),
-                  s("Could not create '") + file + s("': File exists"));
-        EXPECT_EQ(TempLevels::entries(folder), QStringList{name});
-        EXPECT_EQ(TempLevels::readAll(file), "Mine");
-        EXPECT_EQ(edit::getTagValue(state, s("name")), s("Loaded"));
-    }
-    const QString folder = levels.makeFolder(s("free/toytrack"));
+    const QString hidden = levels.makeFolder(s(".toytrack")), taken = s("/.toytrack.inf");
+    levels.writeFile(s(".toytrack") + taken, "Mine");
+    EXPECT_EQ(edit::newTrackFile(state, view, hidden),
+              s("Could not create '") + hidden + taken + s("': File exists"));
+    EXPECT_EQ(TempLevels::entries(hidden), QStringList{taken.mid(1)});
+    EXPECT_EQ(TempLevels::readAll(hidden + taken), "Mine");
+    EXPECT_EQ(edit::getTagValue(state, s("name")), s("Loaded"));
+    const QString folder = levels.makeFolder(s("toytrack"));
     EXPECT_EQ(edit::newTrackFile(state, view, folder), QString());
     EXPECT_EQ(TempLevels::entries(folder), QStringList{s("toytrack.inf")});
     QByteArray written = headerBlock; // and 12 names padded to 17 characters, each ending CR LF
@@ -231,24 +222,6 @@ TEST_F(SaveTest, nextSave_removesWhatAKilledSaveLeft_notWhatAnotherEditorHolds)
     EXPECT_EQ(TempLevels::entries(folder), kept);
 }
 
-// Makes openat() in this process fail with EOPNOTSUPP for O_TMPFILE, as it does on file
-// systems without unnamed files.
-bool refuseUnnamedFiles()
-{
-    const __u32 unnamed = O_TMPFILE & ~O_DIRECTORY;
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])), // the flags
-        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, unnamed, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    const sock_fprog program{sizeof filter / sizeof filter[0], filter};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
-           && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
-}
-
 // A child saves two documents of a large track in turn (most kills land while the file is
 // written) until it is killed at a random moment; every other round it saves as on a file
 // system without unnamed files, where its new file has a hidden name from the start. Each
@@ -278,7 +251,9 @@ TEST_F(SaveTest, killedWhileSaving_leavesAWholeFile_andNothingOnceTheFolderIsSav
         ASSERT_GE(child, 0); // never kill(-1)
         if (child == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (!unnamed && !refuseUnnamedFiles())
+            // openat() of an unnamed file fails as on file systems without them.
+            if (!unnamed && filterSystemCall(__NR_openat, 2, BPF_JSET, O_TMPFILE & ~O_DIRECTORY,
+                                             SECCOMP_RET_ERRNO | EOPNOTSUPP) != 0)
                 ::_exit(2);
             for (int i = 0; ::getppid() == parent; ++i) {
                 state = documents[i % 2];

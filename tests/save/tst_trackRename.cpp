@@ -7,16 +7,10 @@
 #include <QFile>
 
 #include <csignal>
-#include <cstddef>
 #include <functional>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <sys/ioctl.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -108,12 +102,9 @@ TEST_F(SaveTest, rename_followsTheSettingsAndNeverTouchesAnotherFolder)
         const QString where = in(test.message.section(u'/', 0, 0)),
                       infoFile = in(test.message.section(u'\'', 0, 0));
         EXPECT_EQ(TempLevels::readAll(infoFile), headerBlock + "NAME\t\tEdited\r\n");
-        QStringList after;
-        for (const QString& old : before) {
-            const QString tail = old.mid(8);
-            const bool moves = old.startsWith(s("toytrack")) && words(test.renamed).contains(tail);
-            after << (moves ? test.newName + tail : old);
-        }
+        QStringList after = before;
+        for (const QString& tail : words(test.renamed))
+            after.replaceInStrings(s("toytrack") + tail, test.newName + tail);
         after.sort();
         EXPECT_EQ(TempLevels::entries(where), after);
         EXPECT_EQ(TempLevels::entries(in(s(test.target ? "mytrack" : "-"))), words(test.target));
@@ -165,19 +156,16 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
     // 1 + n: n track files renamed too); folder: the name it was given by hand since, if any.
     // taken: a file of the new name already there ("linked": the same file, as a rename through
     // a hard link leaves it when cut short). renamed: the files with the new name at the end.
-    struct Case { const char* name; int stop; const char *taken = "", *folder = "",
-                  *renamed = "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", *error = "";
-                  int left = 4; };
+    // left: the track files still to rename when it is found.
+    struct Case { const char* name; int stop, left = 4; const char *taken = "", *folder = "",
+                  *renamed = "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", *error = ""; };
     const Case cases[] = {
-        {"journalOnly", 0},
-        {"folderOnly", 1},
-        {"twoFiles", 3, "", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 2},
-        {"nameTaken", 1, "mytrack.w", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp "
+        {"journalOnly", 0}, {"folderOnly", 1}, {"twoFiles", 3, 2}, {"linked", 2, 3, "linked"},
+        {"nameTaken", 1, 4, "mytrack.w", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp "
          "toytrack.w", "Runtime Error '17': 'toytrack.w' kept the old name"},
-        {"linked", 2, "linked", "", "mytrack.inf mytrack.w mytrack.ta- mytracka.bmp", "", 3},
-        {"renamedByHand", 1, "", "histrack", "histrack.inf histrack.w histrack.ta- "
+        {"renamedByHand", 1, 4, "", "histrack", "histrack.inf histrack.w histrack.ta- "
          "histracka.bmp"},
-        {"otherFolderOfTheNewName", 0, "", "", "", "Runtime Error '17': File exists"},
+        {"otherFolderOfTheNewName", 0, 4, "", "", "", "Runtime Error '17': File exists"},
     };
     for (const Case& test : cases) {
         sub = s(test.name) + u'/';
@@ -236,9 +224,8 @@ TEST_F(SaveTest, interruptedRename_isFoundFinishedAndNeverReplacesAFile)
 
         // Where it ended: every file there whole, the journal gone once nothing more can be done.
         const QString now = *test.renamed ? in(s(test.renamed).section(u'.', 0, 0)) : old;
-        QStringList expected = words(*test.renamed ? test.renamed : "") << s("readme.txt");
-        if (!*test.renamed)
-            expected = files + QStringList{s(".kite-rename-journal")};
+        QStringList expected = *test.renamed ? words(test.renamed) << s("readme.txt")
+                                             : files + QStringList{s(".kite-rename-journal")};
         expected.sort();
         EXPECT_EQ(TempLevels::entries(now), expected);
         const QString nowName = now.section(u'/', -1);
@@ -264,21 +251,10 @@ bool killedAtRename(int stopAt, const std::function<void()>& work)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        sock_filter filter[] = {
-            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_renameat2, 0, 3),
-            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[4])), // the flags
-            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, RENAME_NOREPLACE, 0, 1),
-            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF),
-            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-        };
-        const sock_fprog program{sizeof filter / sizeof filter[0], filter};
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const long listener =
-            ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
-                ? ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER,
-                            SECCOMP_FILTER_FLAG_NEW_LISTENER, &program)
-                : -1;
+        const long listener = filterSystemCall(__NR_renameat2, 4, BPF_JEQ, RENAME_NOREPLACE,
+                                               SECCOMP_RET_USER_NOTIF,
+                                               SECCOMP_FILTER_FLAG_NEW_LISTENER);
         if (listener < 0)
             ::_exit(3);
         // The renames wait for this thread's word: made, or the process killed before it.
