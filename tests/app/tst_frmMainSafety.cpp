@@ -222,10 +222,12 @@ TEST_F(SafetyTest, caption_marksUnsavedChanges_undoStepsEndWhenTheFocusMoves)
     pickFolder(u"second"_s);
     pickFolder(u"toytrack"_s);
     seen = QStringList{caption()};
+    w(u"txtName"_s)->setFocus();
     QTest::keyClicks(w(u"txtName"_s), u"ab"_s);
-    QTest::keyClicks(w(u"txtAuthor"_s), u"cd"_s);
+    w(u"txtAuthor"_s)->setFocus(); // and back: a new run in the same field
     w(u"txtName"_s)->setFocus();
     QTest::keyClicks(w(u"txtName"_s), u"ef"_s);
+    QTest::keyClicks(w(u"txtAuthor"_s), u"cd"_s); // another field, the focus left where it was
     seen << tag(u"name"_s);
     for (const Qt::Key undoOrRedo : {Qt::Key_Z, Qt::Key_Z, Qt::Key_Z, Qt::Key_Z, Qt::Key_Y})
         key(undoOrRedo), seen << tag(u"name"_s);
@@ -238,7 +240,7 @@ TEST_F(SafetyTest, caption_marksUnsavedChanges_undoStepsEndWhenTheFocusMoves)
         seen << QString::number(list()->currentIndex().row()) + u':'
                     + rowValue(list()->currentIndex().row());
     }
-    EXPECT_EQ(seen.join(u'|'), u"Tarvex Kite|Toy World!abef by Anncd|Toy World!ab by Anncd|"
+    EXPECT_EQ(seen.join(u'|'), u"Tarvex Kite|Toy World!abef by Anncd|Toy World!abef by Ann|"
                                u"Toy World!ab by Ann|Toy World! by Ann|Toy World! by Ann|"
                                u"Toy World!ab by Ann|Toy World!ab|Ann|6:0|1:1 1 1"_s);
 }
