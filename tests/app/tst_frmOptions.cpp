@@ -288,7 +288,8 @@ TEST_F(FrmOptionsTest, pageButtons_tabReachesBoth_spaceOrEnterShowsItsPage)
     click("optSelFrames0");
     clickRow(list(), 0);
     retype(w("txtLabel"), u"name"_s); // another's label: marked
-    EXPECT_GE(inkContrast(w("txtLabel"), w("txtLabel")->rect().adjusted(3, 3, -3, -3)), 4.5);
+    const QPalette marked = w("txtLabel")->palette();
+    EXPECT_GE(contrast(marked.color(QPalette::Text), marked.color(QPalette::Base)), 4.5);
 }
 
 } // namespace
