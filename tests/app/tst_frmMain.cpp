@@ -50,7 +50,6 @@ TEST_F(WindowTest, startUp_opensTheGivenOrStoredTrackAsAClickWould_orSaysWhyNot)
         {toyFolder, levels, {}, stored, {}, {}},
         {levels + u"/gone"_s, toyFolder, {}, stored, {},
          u"Error accessing "_s + levels + u"/gone\r\r"_s},
-        {empty, levels, toyFolder, clicked, {}, {}},
         {empty, levels, u"toytrack/"_s, clicked, {}, {}}, // from the working folder
         {empty, levels, u"toytrack/toytrack.inf"_s, clicked, {}, {}},
         {empty, levels, levels + u"/gone"_s, none, u"does not exist"_s, {}},
