@@ -2,6 +2,7 @@
 #define KITE_TESTS_APP_GUITEST_H
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QHash>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +58,15 @@ inline void retype(QWidget* field, const QString& text)
     field->setFocus();
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(field, text.isEmpty() ? u"\b"_s : text);
+}
+
+// A close request from the window system, as the close box sends it; true when it closed.
+inline bool closeBox(QWidget* window)
+{
+    QCloseEvent request;
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    qApp->notify(window, &request);
+    return request.isAccepted();
 }
 
 // The objectNames Tab moves the keyboard focus to, from where it is until `last`.
