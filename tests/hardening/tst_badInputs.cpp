@@ -470,6 +470,8 @@ TEST_F(BadInput, damagedOrForeignSettings_areKeptAsideAndTheEditorStartsFresh)
         {"text", {}, "[Renaming]\r\nExtentions=w\r\n", -1, corrupt},
         {"damaged", {}, header + QByteArray(8176, '\xa5'), -1, corrupt},
         {"torn", "CREATE TABLE t AS SELECT zeroblob(9e3)", QByteArray(9, 'x'), 4096, corrupt},
+        {"malformedSchema", "PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = "
+         "'CREATE TABLE settings (' WHERE name = 'settings'", {}, 0, corrupt},
         {"foreign", redo + QByteArray("(name, data)"), {}, 0, unrecognised},
         {"keyOnTwoColumns", redo + QByteArray("(seq INTEGER PRIMARY KEY, app, section, key, "
                                               "value, UNIQUE (app, key))"), {}, 0, unrecognised},
